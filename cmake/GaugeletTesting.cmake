@@ -1,0 +1,45 @@
+# GoogleTest from the Debian source package, so the native and the MinGW
+# builds run the same framework.
+set(GAUGELET_GTEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest sources")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+add_subdirectory(${GAUGELET_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Every Wine run of a build shares one prefix below the build folder; the
+# fixture test creates it before the first test that needs it.
+set(GAUGELET_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+set(GAUGELET_WINE_ENV
+    "WINEPREFIX=${GAUGELET_WINEPREFIX}"
+    "WINEDEBUG=-all"
+    "WINEDLLOVERRIDES=mscoree,mshtml=")
+
+if(WIN32 AND NOT TEST wine_prefix)
+    add_test(NAME wine_prefix
+        COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/prefix-init.sh ${GAUGELET_WINEPREFIX})
+    set_tests_properties(wine_prefix PROPERTIES
+        FIXTURES_SETUP wine
+        SKIP_RETURN_CODE 77
+        TIMEOUT 300)
+endif()
+
+# A GoogleTest executable run as one ctest test: natively, or under Wine in
+# the MinGW builds (skipped with a message where Wine is missing).
+function(gaugelet_add_gtest name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+    gaugelet_warnings(${name})
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "unit;${ARG_LABELS}")
+    if(WIN32)
+        set_tests_properties(${name} PROPERTIES
+            FIXTURES_REQUIRED wine
+            SKIP_RETURN_CODE 77
+            ENVIRONMENT "${GAUGELET_WINE_ENV};${ARG_ENV}")
+    elseif(ARG_ENV)
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENV}")
+    endif()
+endfunction()
