@@ -1,0 +1,16 @@
+#include "platform/fake/fake_system.h"
+
+#include <cstring>
+
+bool FakeSystem::GetVersionEx(win32::OsVersionInfoA* info) {
+    if (info == nullptr || info->dwOSVersionInfoSize != sizeof(win32::OsVersionInfoA) ||
+        m_versionFails) {
+        return false;
+    }
+    info->dwMajorVersion = m_majorVersion;
+    info->dwMinorVersion = m_minorVersion;
+    info->dwBuildNumber = 0;
+    info->dwPlatformId = m_platformId;
+    std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
+    return true;
+}

@@ -1,0 +1,36 @@
+#include "platform/win32/win32_system.h"
+
+#include <windows.h>
+
+bool Win32System::GetVersionEx(win32::OsVersionInfoA* info) {
+    if (info == nullptr) {
+        return false;
+    }
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof(version));
+    version.dwOSVersionInfoSize = info->dwOSVersionInfoSize;
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+    // The meter decides the platform family from the version as reported
+    // to programs without a manifest, which is what GetVersionExA gives.
+    const BOOL ok = GetVersionExA(&version);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+    if (!ok) {
+        return false;
+    }
+    CopyMemory(info, &version, sizeof(version));
+    return true;
+}
+
+std::string Win32System::GetModuleFileName() {
+    char path[MAX_PATH + 1];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return std::string();
+    }
+    return std::string(path, length);
+}

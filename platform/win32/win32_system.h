@@ -1,0 +1,10 @@
+// The system seam over KERNEL32.
+#pragma once
+
+#include "platform/system_api.h"
+
+class Win32System : public SystemApi {
+public:
+    bool GetVersionEx(win32::OsVersionInfoA* info) override;
+    std::string GetModuleFileName() override;
+};

@@ -1,0 +1,6 @@
+#include "platform/fake/memory_registry.h"
+#include "tests/registry/registry_backend.h"
+
+std::unique_ptr<RegistryApi> MakeRegistryBackend() { return std::make_unique<MemoryRegistry>(); }
+
+std::string UnreachableMachineName() { return "\\\\nosuchhost"; }

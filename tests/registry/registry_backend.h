@@ -1,0 +1,12 @@
+// The registry contract runs against whichever backend the test program
+// links: the in-memory one natively, ADVAPI32 under Wine.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/registry_api.h"
+
+std::unique_ptr<RegistryApi> MakeRegistryBackend();
+// A machine name the backend's ConnectRegistry must refuse.
+std::string UnreachableMachineName();

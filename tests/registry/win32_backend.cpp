@@ -1,0 +1,6 @@
+#include "platform/win32/win32_registry.h"
+#include "tests/registry/registry_backend.h"
+
+std::unique_ptr<RegistryApi> MakeRegistryBackend() { return std::make_unique<Win32Registry>(); }
+
+std::string UnreachableMachineName() { return "\\\\nosuchhost"; }
