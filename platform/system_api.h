@@ -9,10 +9,11 @@ class SystemApi {
 public:
     virtual ~SystemApi() = default;
 
-    // As GetVersionExA; the caller sets dwOSVersionInfoSize.
-    virtual bool GetVersionEx(win32::OsVersionInfoA* info) = 0;
+    // As GetVersionExA (named apart from its <windows.h> macro); the caller
+    // sets dwOSVersionInfoSize.
+    virtual bool QueryVersion(win32::OsVersionInfoA* info) = 0;
     // As GetModuleFileNameA for the program itself.
-    virtual std::string GetModuleFileName() = 0;
+    virtual std::string ProgramFileName() = 0;
 };
 
 SystemApi& System();

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-bool FakeSystem::GetVersionEx(win32::OsVersionInfoA* info) {
+bool FakeSystem::QueryVersion(win32::OsVersionInfoA* info) {
     if (info == nullptr || info->dwOSVersionInfoSize != sizeof(win32::OsVersionInfoA) ||
         m_versionFails) {
         return false;

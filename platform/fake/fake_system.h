@@ -8,8 +8,8 @@
 
 class FakeSystem : public SystemApi {
 public:
-    bool GetVersionEx(win32::OsVersionInfoA* info) override;
-    std::string GetModuleFileName() override { return m_moduleFileName; }
+    bool QueryVersion(win32::OsVersionInfoA* info) override;
+    std::string ProgramFileName() override { return m_moduleFileName; }
 
     std::uint32_t m_platformId = win32::kVerPlatformWin32Nt;
     std::uint32_t m_majorVersion = 6;

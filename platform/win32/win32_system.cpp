@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-bool Win32System::GetVersionEx(win32::OsVersionInfoA* info) {
+bool Win32System::QueryVersion(win32::OsVersionInfoA* info) {
     if (info == nullptr) {
         return false;
     }
@@ -26,7 +26,7 @@ bool Win32System::GetVersionEx(win32::OsVersionInfoA* info) {
     return true;
 }
 
-std::string Win32System::GetModuleFileName() {
+std::string Win32System::ProgramFileName() {
     char path[MAX_PATH + 1];
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {

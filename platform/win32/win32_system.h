@@ -5,6 +5,6 @@
 
 class Win32System : public SystemApi {
 public:
-    bool GetVersionEx(win32::OsVersionInfoA* info) override;
-    std::string GetModuleFileName() override;
+    bool QueryVersion(win32::OsVersionInfoA* info) override;
+    std::string ProgramFileName() override;
 };

@@ -26,6 +26,22 @@ TEST(MemoryRegistry, RemoteMachinesAnswerOnlyWhenToldAndObjectsCloseTheirConnect
     SetRegistry(nullptr);
 }
 
+TEST(MemoryRegistry, TextsAreStoredWithoutTheirTerminatingZero) {
+    MemoryRegistry memory;
+    SetRegistry(&memory);
+    CurrentUserRegistryObject reg;
+    ASSERT_TRUE(reg.SetString("Software\\Brindleworks\\Gaugelet", "Skin", "abc"));
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(memory.Get("", win32::kRootCurrentUser, "software\\brindleworks\\gaugelet",
+                           "SKIN", type, bytes));
+    EXPECT_EQ(type, win32::kRegSz);
+    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{'a', 'b', 'c'}));
+    EXPECT_EQ(memory.WriteLog(),
+              (std::vector<std::string>{"HKCU\\software\\brindleworks\\gaugelet\\Skin"}));
+    SetRegistry(nullptr);
+}
+
 TEST(MemoryRegistry, SpecialRootsAreAnsweredByTheirCallbacks) {
     MemoryRegistry memory;
     SetRegistry(&memory);
