@@ -1,0 +1,40 @@
+// The pixels seam: bitmaps, image lists of masked frames, and icons.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/handles.h"
+
+// An image list (HIMAGELIST); 0 means none.
+using ImageListHandle = std::uintptr_t;
+
+class PixelsApi {
+public:
+    virtual ~PixelsApi() = default;
+
+    // A bitmap file at its own size; 0 when it is missing or not a bitmap.
+    virtual BitmapHandle LoadBitmapFile(const std::string& path) = 0;
+    virtual void DeleteBitmap(BitmapHandle bitmap) = 0;
+
+    // As ImageList_LoadImage from the program's bitmap resource: frames of
+    // frameWidth pixels, as high as the bitmap; pixels of mask transparent.
+    virtual ImageListHandle LoadImageList(std::uint32_t resourceId, int frameWidth,
+                                          ColorRef mask) = 0;
+    // As ImageList_Create with ILC_MASK and the default colour depth.
+    virtual ImageListHandle CreateImageList(int width, int height, int initialCount,
+                                            int growBy) = 0;
+    // As ImageList_AddMasked: one frame per list width of the bitmap; the
+    // list copies the pixels. Index of the first frame added, or -1.
+    virtual int AddMasked(ImageListHandle list, BitmapHandle bitmap, ColorRef mask) = 0;
+    virtual int GetImageCount(ImageListHandle list) = 0;
+    // A new icon of one frame with its mask applied; 0 for a bad index.
+    virtual IconHandle GetIcon(ImageListHandle list, int index) = 0;
+    virtual void DestroyImageList(ImageListHandle list) = 0;
+
+    virtual void DestroyIcon(IconHandle icon) = 0;
+};
+
+// The backend every frame strip talks to; the host installs it at start.
+PixelsApi& Pixels();
+void SetPixels(PixelsApi* pixels);

@@ -1,0 +1,55 @@
+// The skin's frame strip and the notification-area icon that shows a frame.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/pixels_api.h"
+#include "platform/shell_api.h"
+
+// The message the shell sends the owner window about the icon; 0 until
+// RegisterTaskIconMessage has run.
+extern std::uint32_t g_uTaskIconNotifyMsg;
+// Registers "MsgTaskIconNotify"; the host calls it once, after installing
+// the shell backend and before the meter window exists.
+void RegisterTaskIconMessage();
+
+class CTaskIcon {
+public:
+    CTaskIcon();
+    ~CTaskIcon();
+    CTaskIcon(const CTaskIcon&) = delete;
+    CTaskIcon& operator=(const CTaskIcon&) = delete;
+
+    // The frame strip: 16-pixel frames, RGB(0, 128, 128) transparent.
+    bool LoadFrames(std::uint32_t resourceId);
+    // The bitmap stays the caller's.
+    bool SetFrames(BitmapHandle bitmap);
+    int GetFrameCount() const;
+    // A new icon owned by the caller, or 0 outside 0 .. count - 1.
+    IconHandle GetFrameIcon(int index);
+
+    // The icon handed in becomes this object's.
+    bool Add(WindowHandle owner, IconHandle icon, std::uint32_t id);
+    bool Add(WindowHandle owner, IconHandle icon, std::uint32_t id, const std::string& tip);
+    void Remove();
+    bool SetIcon(IconHandle icon);
+    bool SetTip(const std::string& tip);
+    std::string GetTip() const;
+    // Shows a frame, the last one for an index past the end.
+    void ShowFrameIcon(int index);
+
+private:
+    void DiscardFrames();
+
+    std::vector<std::uint32_t> m_ids;
+    IconHandle m_hIcon = 0;
+    WindowHandle m_hWndOwner = 0;
+    BitmapHandle m_bitmap = 0;
+    std::string m_strTip;
+    win32::NotifyIconDataA m_nid{};
+    bool m_bShellIcons = false;
+    ImageListHandle m_frames = 0;
+};
