@@ -47,7 +47,6 @@ private:
     std::vector<std::uint32_t> m_ids;
     IconHandle m_hIcon = 0;
     WindowHandle m_hWndOwner = 0;
-    BitmapHandle m_bitmap = 0;
     std::string m_strTip;
     win32::NotifyIconDataA m_nid{};
     bool m_bShellIcons = false;

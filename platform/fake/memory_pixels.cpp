@@ -1,0 +1,127 @@
+#include "platform/fake/memory_pixels.h"
+
+MemoryPixels::MemoryPixels() { SetResourceFile(130, GAUGELET_BUILTIN_SKIN_FILE); }
+
+void MemoryPixels::SetResourceFile(std::uint32_t resourceId, const std::string& path) {
+    m_resourceFiles[resourceId] = path;
+}
+
+BitmapHandle MemoryPixels::AddBitmap(const bmp::Image& image) {
+    const BitmapHandle handle = NextHandle();
+    m_bitmaps[handle] = image;
+    return handle;
+}
+
+BitmapHandle MemoryPixels::LoadBitmapFile(const std::string& path) {
+    bmp::Image image;
+    if (!bmp::ReadBitmapFile(path, &image)) {
+        return 0;
+    }
+    return AddBitmap(image);
+}
+
+void MemoryPixels::DeleteBitmap(BitmapHandle bitmap) {
+    if (m_bitmaps.erase(bitmap) == 0) {
+        ++m_badReleases;
+    }
+}
+
+void MemoryPixels::AddFrames(ImageList* list, const bmp::Image& image, ColorRef mask) {
+    const int count = image.width / list->width;
+    for (int k = 0; k < count; ++k) {
+        IconImage frame;
+        frame.colour.width = list->width;
+        frame.colour.height = list->height;
+        const auto area = static_cast<std::size_t>(list->width) *
+                          static_cast<std::size_t>(list->height);
+        frame.colour.pixels.assign(area, Rgb(0, 0, 0));
+        frame.transparent.assign(area, true);
+        // Rows the bitmap lacks stay transparent; rows beyond the list's height are cut.
+        for (int y = 0; y < list->height && y < image.height; ++y) {
+            for (int x = 0; x < list->width; ++x) {
+                const ColorRef colour = image.At(k * list->width + x, y);
+                const auto at = static_cast<std::size_t>(y * list->width + x);
+                if (colour != mask) {
+                    frame.colour.pixels[at] = colour;
+                    frame.transparent[at] = false;
+                }
+            }
+        }
+        list->frames.push_back(std::move(frame));
+    }
+}
+
+ImageListHandle MemoryPixels::LoadImageList(std::uint32_t resourceId, int frameWidth,
+                                            ColorRef mask) {
+    const auto file = m_resourceFiles.find(resourceId);
+    bmp::Image image;
+    if (frameWidth <= 0 || file == m_resourceFiles.end() ||
+        !bmp::ReadBitmapFile(file->second, &image)) {
+        return 0;
+    }
+    ImageList list;
+    list.width = frameWidth;
+    list.height = image.height;
+    AddFrames(&list, image, mask);
+    const ImageListHandle handle = NextHandle();
+    m_lists[handle] = std::move(list);
+    return handle;
+}
+
+ImageListHandle MemoryPixels::CreateImageList(int width, int height, int initialCount,
+                                              int growBy) {
+    if (width <= 0 || height <= 0 || initialCount < 0 || growBy < 0) {
+        return 0;
+    }
+    ImageList list;
+    list.width = width;
+    list.height = height;
+    const ImageListHandle handle = NextHandle();
+    m_lists[handle] = std::move(list);
+    return handle;
+}
+
+int MemoryPixels::AddMasked(ImageListHandle list, BitmapHandle bitmap, ColorRef mask) {
+    const auto target = m_lists.find(list);
+    const auto source = m_bitmaps.find(bitmap);
+    if (target == m_lists.end() || source == m_bitmaps.end() ||
+        source->second.width < target->second.width) {
+        return -1;
+    }
+    const int first = static_cast<int>(target->second.frames.size());
+    AddFrames(&target->second, source->second, mask);
+    return first;
+}
+
+int MemoryPixels::GetImageCount(ImageListHandle list) {
+    const auto found = m_lists.find(list);
+    return found == m_lists.end() ? 0 : static_cast<int>(found->second.frames.size());
+}
+
+IconHandle MemoryPixels::GetIcon(ImageListHandle list, int index) {
+    const auto found = m_lists.find(list);
+    if (found == m_lists.end() || index < 0 ||
+        index >= static_cast<int>(found->second.frames.size())) {
+        return 0;
+    }
+    const IconHandle handle = NextHandle();
+    m_icons[handle] = found->second.frames[static_cast<std::size_t>(index)];
+    return handle;
+}
+
+void MemoryPixels::DestroyImageList(ImageListHandle list) {
+    if (m_lists.erase(list) == 0) {
+        ++m_badReleases;
+    }
+}
+
+void MemoryPixels::DestroyIcon(IconHandle icon) {
+    if (m_icons.erase(icon) == 0) {
+        ++m_badReleases;
+    }
+}
+
+const IconImage* MemoryPixels::FindIcon(IconHandle icon) const {
+    const auto found = m_icons.find(icon);
+    return found == m_icons.end() ? nullptr : &found->second;
+}

@@ -1,0 +1,166 @@
+#include "taskicon/task_icon.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/system_api.h"
+
+std::uint32_t g_uTaskIconNotifyMsg = 0;
+
+void RegisterTaskIconMessage() {
+    g_uTaskIconNotifyMsg = Shell().RegisterWindowMessage("MsgTaskIconNotify");
+}
+
+namespace {
+
+constexpr int kFrameSize = 16;
+constexpr int kGrowBy = 100;
+constexpr ColorRef kTransparent = Rgb(0, 128, 128);
+
+// The file name without folder, drive or extension.
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/:");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// The notification area shows at most 63 characters; the text stops at a zero.
+void CopyTip(const std::string& tip, char (&dest)[64]) {
+    const std::size_t length = std::min(std::strlen(tip.c_str()), sizeof(dest) - 1);
+    std::memset(dest, 0, sizeof(dest));
+    std::memcpy(dest, tip.data(), length);
+}
+
+}  // namespace
+
+CTaskIcon::CTaskIcon() {
+    win32::OsVersionInfoA version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    m_bShellIcons = System().QueryVersion(&version) && version.dwMajorVersion >= 4;
+    m_strTip = BaseName(System().ProgramFileName());
+}
+
+CTaskIcon::~CTaskIcon() {
+    Remove();
+    DiscardFrames();
+}
+
+void CTaskIcon::DiscardFrames() {
+    if (m_frames != 0) {
+        Pixels().DestroyImageList(m_frames);
+        m_frames = 0;
+    }
+}
+
+bool CTaskIcon::LoadFrames(std::uint32_t resourceId) {
+    DiscardFrames();
+    m_frames = Pixels().LoadImageList(resourceId, kFrameSize, kTransparent);
+    return m_frames != 0;
+}
+
+bool CTaskIcon::SetFrames(BitmapHandle bitmap) {
+    DiscardFrames();
+    m_frames = Pixels().CreateImageList(kFrameSize, kFrameSize, 0, kGrowBy);
+    if (m_frames == 0) {
+        return false;
+    }
+    Pixels().AddMasked(m_frames, bitmap, kTransparent);
+    if (Pixels().GetImageCount(m_frames) <= 0) {
+        DiscardFrames();
+        return false;
+    }
+    return true;
+}
+
+int CTaskIcon::GetFrameCount() const {
+    return m_frames == 0 ? 0 : Pixels().GetImageCount(m_frames);
+}
+
+IconHandle CTaskIcon::GetFrameIcon(int index) {
+    if (index < 0 || index >= GetFrameCount()) {
+        return 0;
+    }
+    return Pixels().GetIcon(m_frames, index);
+}
+
+bool CTaskIcon::Add(WindowHandle owner, IconHandle icon, std::uint32_t id) {
+    if (!m_bShellIcons) {
+        return false;
+    }
+    Add(owner, icon, id, m_strTip);
+    return true;
+}
+
+bool CTaskIcon::Add(WindowHandle owner, IconHandle icon, std::uint32_t id,
+                    const std::string& tip) {
+    if (!m_bShellIcons) {
+        return false;
+    }
+    m_hWndOwner = owner;
+    // An icon still held would otherwise never be destroyed.
+    if (m_hIcon != 0 && m_hIcon != icon) {
+        Pixels().DestroyIcon(m_hIcon);
+    }
+    m_hIcon = icon;
+    m_ids.push_back(id);
+    m_strTip = tip;
+    m_nid = win32::NotifyIconDataA{};
+    m_nid.cbSize = win32::kNotifyIconDataV1Size;
+    m_nid.hWnd = m_hWndOwner;
+    m_nid.uID = id;
+    m_nid.uFlags = win32::kNifMessage | win32::kNifIcon | win32::kNifTip;
+    m_nid.uCallbackMessage = g_uTaskIconNotifyMsg;
+    m_nid.hIcon = m_hIcon;
+    CopyTip(m_strTip, m_nid.szTip);
+    return Shell().AddNotifyIcon(m_nid);
+}
+
+void CTaskIcon::Remove() {
+    if (!m_bShellIcons) {
+        return;
+    }
+    if (m_hIcon != 0) {
+        Pixels().DestroyIcon(m_hIcon);
+        m_hIcon = 0;
+    }
+    for (const std::uint32_t id : m_ids) {
+        m_nid.cbSize = win32::kNotifyIconDataV1Size;
+        m_nid.hWnd = m_hWndOwner;
+        m_nid.uID = id;
+        Shell().DeleteNotifyIcon(m_nid);
+    }
+}
+
+bool CTaskIcon::SetIcon(IconHandle icon) {
+    if (!m_bShellIcons) {
+        return false;
+    }
+    if (m_hIcon != 0 && m_hIcon != icon) {
+        Pixels().DestroyIcon(m_hIcon);
+    }
+    m_hIcon = icon;
+    m_nid.uFlags = win32::kNifIcon;
+    m_nid.hIcon = icon;
+    return Shell().ModifyNotifyIcon(m_nid);
+}
+
+bool CTaskIcon::SetTip(const std::string& tip) {
+    if (!m_bShellIcons) {
+        return false;
+    }
+    m_strTip = tip;
+    CopyTip(m_strTip, m_nid.szTip);
+    m_nid.uFlags = win32::kNifTip;
+    return Shell().ModifyNotifyIcon(m_nid);
+}
+
+std::string CTaskIcon::GetTip() const { return m_strTip; }
+
+void CTaskIcon::ShowFrameIcon(int index) {
+    if (m_frames == 0 || !m_bShellIcons) {
+        return;
+    }
+    const int count = GetFrameCount();
+    SetIcon(GetFrameIcon(std::min(index, count - 1)));
+}
