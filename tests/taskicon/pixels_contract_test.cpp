@@ -97,7 +97,6 @@ TEST_F(FrameStripTest, KeyColourIsTransparentInEveryFileFormat) {
     const std::vector<ColorRef> twoColours = {Rgb(0, 128, 128), Rgb(0, 128, 129)};
     ExpectKeyedFrames(WriteSkin("1bit", EncodeBmp(KeyedPattern(32, 16), 1, false, twoColours)), 2);
     ExpectKeyedFrames(WriteSkin("24bit", EncodeBmp(KeyedPattern(48, 16), 24, false)), 3);
-    ExpectKeyedFrames(WriteSkin("24bit-topdown", EncodeBmp(KeyedPattern(32, 16), 24, true)), 2);
     ExpectKeyedFrames(WriteSkin("32bit", EncodeBmp(KeyedPattern(32, 16), 32, false)), 2);
     // The columns past the last whole frame are not used.
     ExpectKeyedFrames(WriteSkin("40wide", EncodeBmp(KeyedPattern(40, 16), 24, false)), 2);

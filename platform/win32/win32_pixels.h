@@ -1,0 +1,19 @@
+// The pixels seam over GDI32, USER32 and COMCTL32 image lists.
+#pragma once
+
+#include "platform/pixels_api.h"
+
+class Win32Pixels : public PixelsApi {
+public:
+    BitmapHandle LoadBitmapFile(const std::string& path) override;
+    void DeleteBitmap(BitmapHandle bitmap) override;
+    ImageListHandle LoadImageList(std::uint32_t resourceId, int frameWidth,
+                                  ColorRef mask) override;
+    ImageListHandle CreateImageList(int width, int height, int initialCount,
+                                    int growBy) override;
+    int AddMasked(ImageListHandle list, BitmapHandle bitmap, ColorRef mask) override;
+    int GetImageCount(ImageListHandle list) override;
+    IconHandle GetIcon(ImageListHandle list, int index) override;
+    void DestroyImageList(ImageListHandle list) override;
+    void DestroyIcon(IconHandle icon) override;
+};
