@@ -149,7 +149,8 @@ bool ReadBitmapFile(const std::string& path, Image* image) {
     }
     in.seekg(0, std::ios::beg);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
+    if (!in.read(reinterpret_cast<char*>(bytes.data()),
+                 static_cast<std::streamsize>(bytes.size()))) {
         return false;
     }
     return ReadBitmap(bytes.data(), bytes.size(), image);
