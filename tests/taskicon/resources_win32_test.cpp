@@ -1,0 +1,44 @@
+// The program's own resources as the system reads them back.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "res/resource_ids.h"
+
+namespace {
+
+INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+TEST(Resources, DialogAndIconLoadAsDescribed) {
+    const HINSTANCE module = GetModuleHandleA(nullptr);
+    const HICON large = static_cast<HICON>(
+        LoadImageA(module, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 32, 32, 0));
+    const HICON small = static_cast<HICON>(
+        LoadImageA(module, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 16, 16, 0));
+    ASSERT_NE(large, nullptr);
+    ASSERT_NE(small, nullptr);
+    DestroyIcon(large);
+    DestroyIcon(small);
+
+    const HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(IDD_GAUGELET_DIALOG), nullptr,
+                                           IgnoreMessages, 0);
+    ASSERT_NE(dialog, nullptr) << "error " << GetLastError();
+    const LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrA(dialog, GWL_EXSTYLE);
+    EXPECT_NE(style & WS_POPUP, 0);
+    EXPECT_EQ(style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME), 0);
+    EXPECT_NE(exStyle & WS_EX_TOOLWINDOW, 0);
+    EXPECT_NE(exStyle & WS_EX_APPWINDOW, 0);
+    const HWND meter = GetDlgItem(dialog, IDC_METER);
+    ASSERT_NE(meter, nullptr);
+    EXPECT_EQ(GetWindowLongPtrA(meter, GWL_STYLE) & SS_TYPEMASK, SS_ICON);
+    RECT units = {0, 0, 24, 23};
+    ASSERT_TRUE(MapDialogRect(dialog, &units));
+    RECT client;
+    ASSERT_TRUE(GetClientRect(dialog, &client));
+    EXPECT_EQ(client.right, units.right);
+    EXPECT_EQ(client.bottom, units.bottom);
+    DestroyWindow(dialog);
+}
+
+}  // namespace
