@@ -23,15 +23,16 @@ TEST(Resources, DialogAndIconLoadAsDescribed) {
     const HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(IDD_GAUGELET_DIALOG), nullptr,
                                            IgnoreMessages, 0);
     ASSERT_NE(dialog, nullptr) << "error " << GetLastError();
-    const LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
-    const LONG_PTR exStyle = GetWindowLongPtrA(dialog, GWL_EXSTYLE);
-    EXPECT_NE(style & WS_POPUP, 0);
-    EXPECT_EQ(style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME), 0);
-    EXPECT_NE(exStyle & WS_EX_TOOLWINDOW, 0);
-    EXPECT_NE(exStyle & WS_EX_APPWINDOW, 0);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE));
+    EXPECT_NE(style & WS_POPUP, 0u);
+    EXPECT_EQ(style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME), 0u);
+    EXPECT_NE(exStyle & WS_EX_TOOLWINDOW, 0u);
+    EXPECT_NE(exStyle & WS_EX_APPWINDOW, 0u);
     const HWND meter = GetDlgItem(dialog, IDC_METER);
     ASSERT_NE(meter, nullptr);
-    EXPECT_EQ(GetWindowLongPtrA(meter, GWL_STYLE) & SS_TYPEMASK, SS_ICON);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(meter, GWL_STYLE)) & SS_TYPEMASK,
+              static_cast<DWORD>(SS_ICON));
     RECT units = {0, 0, 24, 23};
     ASSERT_TRUE(MapDialogRect(dialog, &units));
     RECT client;
