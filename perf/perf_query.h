@@ -44,6 +44,8 @@ private:
     void CloseRemoteRoot();
     bool ConnectRoot();
     bool UsesDynData() const;
+    // A remote query reads nothing until its own connected root exists.
+    bool RootReady() const;
 
     // NT performance data source (nt_source.cpp).
     std::string LookupTitleIndex(const std::string& name);
@@ -57,6 +59,8 @@ private:
     bool StartDyn();
     bool SampleDyn(std::uint8_t*& data, std::uint32_t& size, std::uint32_t& counterType);
     void StopDyn();
+    bool StatisticAnnounced() const;
+    std::string StatisticName() const;
 
     std::string m_strMachine;     // the machine bound by Open; empty for local
     win32::RegKey m_hRemoteRoot = 0;  // connected root this query owns

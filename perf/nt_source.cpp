@@ -1,0 +1,255 @@
+// The NT side of the query: the counter-name table and the performance data
+// blocks. Every read of a block is checked against the bytes the registry
+// actually returned.
+#include <cstdlib>
+#include <cstring>
+
+#include "perf/perf_layout.h"
+#include "perf/perf_query.h"
+#include "platform/registry_api.h"
+#include "registry/registry_object.h"
+
+namespace {
+
+const char kCounterTableKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
+constexpr std::uint32_t kFirstFetchSize = 15360;
+constexpr std::uint32_t kFetchMargin = 4096;
+constexpr std::uint32_t kFetchCap = 64u * 1024u * 1024u;
+
+std::vector<std::string> ReadCounterTable() {
+    LocalMachineRegistryObject machine;
+    std::vector<std::string> table;
+    machine.GetStringList(kCounterTableKey, "Counter", table);
+    return table;
+}
+
+class BlockReader {
+public:
+    BlockReader(const std::uint8_t* data, std::uint32_t size) : m_data(data), m_size(size) {}
+
+    template <typename T>
+    bool Read(std::uint64_t offset, T& out) const {
+        if (offset > m_size || m_size - offset < sizeof(T)) {
+            return false;
+        }
+        std::memcpy(&out, m_data + offset, sizeof(T));
+        return true;
+    }
+
+    // A zero-terminated UTF-16 text narrowed to its low bytes.
+    bool ReadName(std::uint64_t offset, std::string& out) const {
+        out.clear();
+        for (std::uint64_t at = offset;; at += 2) {
+            std::uint16_t unit = 0;
+            if (!Read(at, unit)) {
+                return false;
+            }
+            if (unit == 0) {
+                return true;
+            }
+            out.push_back(static_cast<char>(unit & 0xFFu));
+        }
+    }
+
+    bool Bytes(std::uint64_t offset, std::uint32_t count) const {
+        return offset <= m_size && m_size - offset >= count;
+    }
+    const std::uint8_t* At(std::uint64_t offset) const { return m_data + offset; }
+
+private:
+    const std::uint8_t* m_data;
+    std::uint32_t m_size;
+};
+
+struct FirstObject {
+    perf::PerfDataBlock header{};
+    perf::PerfObjectType object{};
+    std::uint64_t offset = 0;
+};
+
+bool ReadFirstObject(const BlockReader& block, FirstObject& out) {
+    if (!block.Read(0, out.header) || out.header.NumObjectTypes == 0) {
+        return false;
+    }
+    out.offset = out.header.HeaderLength;
+    return block.Read(out.offset, out.object);
+}
+
+// Lengths shorter than their own record would revisit the same bytes.
+bool ReadDefinition(const BlockReader& block, std::uint64_t offset,
+                    perf::PerfCounterDefinition& out) {
+    return block.Read(offset, out) && out.ByteLength >= sizeof(perf::PerfCounterDefinition);
+}
+
+bool ReadInstance(const BlockReader& block, std::uint64_t offset,
+                  perf::PerfInstanceDefinition& instance, std::uint64_t& counterBlock,
+                  std::uint64_t& next) {
+    perf::PerfCounterBlock counters{};
+    if (!block.Read(offset, instance) ||
+        instance.ByteLength < sizeof(perf::PerfInstanceDefinition)) {
+        return false;
+    }
+    counterBlock = offset + instance.ByteLength;
+    if (!block.Read(counterBlock, counters) ||
+        counters.ByteLength < sizeof(perf::PerfCounterBlock)) {
+        return false;
+    }
+    next = counterBlock + counters.ByteLength;
+    return true;
+}
+
+}  // namespace
+
+std::string CPerfQuery::LookupTitleIndex(const std::string& name) {
+    const std::vector<std::string> table = ReadCounterTable();
+    for (std::size_t i = 0; i + 1 < table.size(); i += 2) {
+        if (table[i + 1] == name) {
+            return table[i];
+        }
+    }
+    return std::string();
+}
+
+std::string CPerfQuery::LookupTitleName(std::int32_t index) {
+    const std::vector<std::string> table = ReadCounterTable();
+    for (std::size_t i = 0; i + 1 < table.size(); i += 2) {
+        if (std::atol(table[i].c_str()) == index) {
+            return table[i + 1];
+        }
+    }
+    return std::string();
+}
+
+// Grows at least twofold and past what the system asked for, up to a cap,
+// so a large block costs a few rounds and a lying size cannot exhaust memory.
+std::uint8_t* CPerfQuery::FetchObjectData(std::uint32_t& byteCount) {
+    const std::string valueName = LookupTitleIndex(m_strObject);
+    std::uint32_t capacity = kFirstFetchSize;
+    for (;;) {
+        std::uint8_t* block = new std::uint8_t[capacity]();
+        std::uint32_t size = capacity;
+        const std::int32_t status = Registry().QueryValue(m_hRoot, valueName, nullptr, block, &size);
+        if (status == win32::kErrorSuccess && size <= capacity) {
+            byteCount = size;
+            return block;
+        }
+        delete[] block;
+        if (status != win32::kErrorMoreData || capacity >= kFetchCap) {
+            return nullptr;
+        }
+        std::uint64_t wanted = static_cast<std::uint64_t>(capacity) * 2u;
+        if (size > capacity && static_cast<std::uint64_t>(size) + kFetchMargin > wanted) {
+            wanted = static_cast<std::uint64_t>(size) + kFetchMargin;
+        }
+        capacity = wanted > kFetchCap ? kFetchCap : static_cast<std::uint32_t>(wanted);
+    }
+}
+
+void CPerfQuery::FreeObjectData(std::uint8_t*& block) {
+    delete[] block;
+    block = nullptr;
+}
+
+bool CPerfQuery::RefreshNt() {
+    m_nCounterIndex = -1;
+    m_nInstanceIndex = -1;
+    std::uint32_t byteCount = 0;
+    std::uint8_t* data = FetchObjectData(byteCount);
+    if (data == nullptr) {
+        return false;
+    }
+    m_bOpen = true;
+    TakeHold();
+
+    const BlockReader block(data, byteCount);
+    FirstObject first;
+    bool intact = ReadFirstObject(block, first);
+    std::uint64_t offset = first.offset + first.object.HeaderLength;
+    const std::int64_t numCounters = static_cast<std::int32_t>(first.object.NumCounters);
+    for (std::int32_t i = 0; intact && i < numCounters; ++i) {
+        perf::PerfCounterDefinition definition{};
+        intact = ReadDefinition(block, offset, definition);
+        if (intact &&
+            LookupTitleName(static_cast<std::int32_t>(definition.CounterNameTitleIndex)) ==
+                m_strCounter) {
+            m_nCounterIndex = i;
+            break;
+        }
+        offset += definition.ByteLength;
+    }
+
+    if (intact && m_nCounterIndex >= 0) {
+        std::vector<std::string> names;
+        std::int32_t found = -1;
+        offset = first.offset + first.object.DefinitionLength;
+        for (std::int32_t j = 0; intact && j < first.object.NumInstances; ++j) {
+            perf::PerfInstanceDefinition instance{};
+            const std::uint64_t instanceOffset = offset;
+            std::uint64_t counterBlock = 0;
+            std::string name;
+            intact = ReadInstance(block, instanceOffset, instance, counterBlock, offset) &&
+                     block.ReadName(instanceOffset + instance.NameOffset, name);
+            if (intact) {
+                if (name == m_strInstance) {
+                    found = j;
+                }
+                names.push_back(std::move(name));
+            }
+        }
+        if (intact) {
+            m_nInstanceIndex = found;
+            m_instanceNames = std::move(names);
+        }
+    }
+    if (!intact) {
+        m_nCounterIndex = -1;
+        m_nInstanceIndex = -1;
+    }
+    FreeObjectData(data);
+    return m_nCounterIndex >= 0 && m_nInstanceIndex >= 0;
+}
+
+bool CPerfQuery::SampleNt(std::uint8_t*& data, std::uint32_t& size, std::uint32_t& counterType) {
+    if (m_nCounterIndex < 0 || m_nInstanceIndex < 0) {
+        return false;
+    }
+    std::uint32_t byteCount = 0;
+    std::uint8_t* raw = FetchObjectData(byteCount);
+    if (raw == nullptr) {
+        return false;
+    }
+    const BlockReader block(raw, byteCount);
+    FirstObject first;
+    bool intact = ReadFirstObject(block, first) &&
+                  m_nCounterIndex < static_cast<std::int32_t>(first.object.NumCounters) &&
+                  m_nInstanceIndex < first.object.NumInstances;
+
+    perf::PerfCounterDefinition definition{};
+    std::uint64_t offset = first.offset + first.object.HeaderLength;
+    for (std::int32_t i = 0; intact && i <= m_nCounterIndex; ++i) {
+        intact = ReadDefinition(block, offset, definition);
+        offset += definition.ByteLength;
+    }
+
+    std::uint64_t counterBlock = 0;
+    offset = first.offset + first.object.DefinitionLength;
+    for (std::int32_t j = 0; intact && j <= m_nInstanceIndex; ++j) {
+        perf::PerfInstanceDefinition instance{};
+        intact = ReadInstance(block, offset, instance, counterBlock, offset);
+    }
+
+    const std::uint64_t valueOffset = counterBlock + definition.CounterOffset;
+    if (intact && block.Bytes(valueOffset, definition.CounterSize)) {
+        counterType = definition.CounterType;
+        size = definition.CounterSize;
+        data = new std::uint8_t[size];
+        std::memcpy(data, block.At(valueOffset), size);
+        m_perfTime = first.header.PerfTime;
+        m_perfFreq = first.header.PerfFreq;
+        m_perfTime100nSec = first.header.PerfTime100nSec;
+    } else {
+        intact = false;
+    }
+    FreeObjectData(raw);
+    return intact;
+}

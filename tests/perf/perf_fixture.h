@@ -1,0 +1,106 @@
+// A registry in memory whose performance root serves blocks made by the
+// builder, keyed by machine and title-index text, with the real key's
+// short-buffer answer.
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "perf/perf_block_builder.h"
+#include "perf/perf_layout.h"
+#include "perf/perf_query.h"
+#include "platform/fake/fake_system.h"
+#include "platform/fake/memory_registry.h"
+
+inline const char kCounterTable[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
+
+inline perf::ObjectSpec ProcessorObject(const std::vector<std::u16string>& names,
+                                        std::uint64_t idle = 0) {
+    perf::ObjectSpec object;
+    object.nameTitleIndex = 238;
+    object.counters = {{142, perf::kCounterTypeTimer100Ns, 8},
+                       {6, perf::kCounterTypeTimer100NsInv, 8}};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        object.instances.push_back({names[i], {i, idle + i}});
+    }
+    return object;
+}
+
+inline perf::BlockSpec OneObject(perf::ObjectSpec object, std::int64_t time100ns = 1000) {
+    perf::BlockSpec spec;
+    spec.perfTime = 7;
+    spec.perfFreq = 10000000;
+    spec.perfTime100nSec = time100ns;
+    spec.objects.push_back(std::move(object));
+    return spec;
+}
+
+class PerfQueryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetRegistry(&m_registry);
+        SetSystem(&m_system);
+        g_nPerfDataUsers = 0;
+        m_registry.PutMultiString("", win32::kRootLocalMachine, kCounterTable, "Counter",
+                                  {"2", "System", "6", "% Processor Time", "142", "% User Time",
+                                   "230", "Process", "238", "Processor"});
+        m_registry.SetPerformanceDataHandler(
+            [this](const std::string& machine, const std::string&, const std::string& name,
+                   std::uint32_t*, std::uint8_t* data, std::uint32_t* size) {
+                ++m_fetchCalls;
+                const auto found = m_blocks.find({machine, name});
+                if (found == m_blocks.end() || size == nullptr) {
+                    return win32::kErrorFileNotFound;
+                }
+                const std::vector<std::uint8_t>& block = found->second;
+                if (data == nullptr || *size < block.size()) {
+                    if (m_reportsSize) {
+                        *size = static_cast<std::uint32_t>(block.size());
+                    }
+                    return win32::kErrorMoreData;
+                }
+                std::memcpy(data, block.data(), block.size());
+                *size = static_cast<std::uint32_t>(block.size());
+                return win32::kErrorSuccess;
+            });
+    }
+
+    void Serve(const std::string& name, const std::vector<std::uint8_t>& block,
+               const std::string& machine = "") {
+        m_blocks[{machine, name}] = block;
+    }
+
+    int SpecialReads(const std::string& part) const {
+        std::string wanted = part;
+        std::transform(wanted.begin(), wanted.end(), wanted.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        int count = 0;
+        for (std::string read : m_registry.SpecialReadLog()) {
+            std::transform(read.begin(), read.end(), read.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            count += read.find(wanted) != std::string::npos ? 1 : 0;
+        }
+        return count;
+    }
+
+    MemoryRegistry m_registry;
+    FakeSystem m_system;
+    std::map<std::pair<std::string, std::string>, std::vector<std::uint8_t>> m_blocks;
+    bool m_reportsSize = true;
+    int m_fetchCalls = 0;
+};
+
+// The first 8 bytes of a sample, freed.
+inline std::uint64_t TakeValue(std::uint8_t* data, std::uint32_t size) {
+    std::uint64_t value = 0;
+    std::memcpy(&value, data, size < 8 ? size : 8);
+    delete[] data;
+    return value;
+}
