@@ -1,0 +1,211 @@
+#include "app/gaugelet_dlg.h"
+
+#include <cstdlib>
+
+#include "app/gaugelet_app.h"
+#include "app/meter_ids.h"
+#include "platform/pixels_api.h"
+#include "platform/system_api.h"
+#include "registry/registry_object.h"
+#include "res/resource_ids.h"
+
+CGaugeletDlg::CGaugeletDlg() : CDialogBase(IDD_GAUGELET_DIALOG) {
+    m_pApp = dynamic_cast<CGaugeletApp*>(CWinAppBase::Current());
+    m_hIcon = Window().LoadAppIcon(IDR_MAINFRAME);
+}
+
+CGaugeletDlg::~CGaugeletDlg() = default;
+
+void CGaugeletDlg::DoDataExchange() { m_ctlMeter.Attach(m_hWnd, IDC_METER); }
+
+bool CGaugeletDlg::WindowProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                              std::intptr_t& result) {
+    if (message == win32::kWmInitDialog) {
+        // A tool window has no taskbar button, so "taskbar" always means the notification icon.
+        std::uint32_t exStyle = Window().GetExStyle(m_hWnd);
+        exStyle &= ~win32::kWsExAppWindow;
+        exStyle |= win32::kWsExToolWindow;
+        Window().SetExStyle(m_hWnd, exStyle);
+    }
+    return CDialogBase::WindowProc(message, wParam, lParam, result);
+}
+
+bool CGaugeletDlg::OnInitDialog() {
+    CDialogBase::OnInitDialog();
+    Window().SetWindowText(m_hWnd, "Gaugelet");
+    MakeTransparent();
+    Window().SetIcon(m_hWnd, win32::kIconBig, m_hIcon);
+    Window().SetIcon(m_hWnd, win32::kIconSmall, m_hIcon);
+
+    m_machineName = m_pApp != nullptr ? m_pApp->m_strCmdLine : std::string();
+
+    win32::OsVersionInfoA version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    System().QueryVersion(&version);
+    std::int64_t majorVersion = version.dwMajorVersion;
+    m_bWinNT = version.dwPlatformId == win32::kVerPlatformWin32Nt;
+
+    if (!m_machineName.empty()) {
+        LocalMachineRegistryObject remote;
+        if (remote.Connect(m_machineName)) {
+            std::string text;
+            if (remote.GetString("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                                 "CurrentVersion", text, "") &&
+                !text.empty()) {
+                majorVersion = std::atoi(text.c_str());
+            }
+        } else {
+            Window().MessageBox(m_hWnd, "Failed to connect to \n" + m_machineName, "Error",
+                                win32::kMbOk | win32::kMbIconInformation);
+            m_machineName.clear();
+        }
+    }
+
+    // Every system from version 5 on serves the "_Total" instance.
+    m_instanceName = majorVersion >= 5 ? "_Total" : "0";
+    const char* object = m_bWinNT ? "Processor" : "KERNEL";
+    const char* counter = m_bWinNT ? meter::kPerfCounter : "CPUUsage";
+    if (!m_perfQuery.Open(object, counter, m_instanceName, m_machineName)) {
+        Window().MessageBox(m_hWnd, meter::kNotUsableQuery, "Error",
+                            win32::kMbOk | win32::kMbIconInformation);
+    }
+
+    ReadSettingsAndPlace();
+
+    if (m_bShowOnTaskbar) {
+        m_taskIcon.Add(m_hWnd, 0, meter::kTaskIconId);
+    }
+    if (!m_machineName.empty()) {
+        m_taskIcon.SetTip(m_taskIcon.GetTip() + " (" + m_machineName + ")");
+    }
+    Window().SetTimer(m_hWnd, meter::kTimerId, meter::kTimerPeriodMs);
+    return true;
+}
+
+void CGaugeletDlg::MakeTransparent() {
+    if (!Window().OffersLayeredWindows()) {
+        return;
+    }
+    Window().SetExStyle(m_hWnd, Window().GetExStyle(m_hWnd) | win32::kWsExLayered);
+    m_bTranslucent = true;
+    Window().SetLayeredAttributes(m_hWnd, Window().GetSysColor(win32::kColorBtnFace), 128,
+                                  win32::kLwaColorKey);
+}
+
+void CGaugeletDlg::ReadSettingsAndPlace() {
+    std::string skinPath;
+    RegistryRect stored;
+    {
+        CurrentUserRegistryObject settings;
+        settings.GetString(meter::kSettingsKey, "Skin", skinPath, "");
+        settings.GetRect(meter::kSettingsKey, "Pos", stored, RegistryRect());
+        settings.GetFlag(meter::kSettingsKey, "TopMost", m_bTopMost, false);
+        settings.GetFlag(meter::kSettingsKey, "TaskBar", m_bShowOnTaskbar, true);
+        settings.GetFlag(meter::kSettingsKey, "Desktop", m_bShowOnDesktop, false);
+    }
+    if (!m_bShowOnDesktop && !m_bShowOnTaskbar) {
+        m_bShowOnTaskbar = true;
+    }
+
+    const InsertAfter insertAfter = m_bTopMost ? InsertAfter::kTopMost : InsertAfter::kTop;
+    const auto& r = stored.rect;
+    if (r.right == r.left) {
+        Window().SetWindowPos(m_hWnd, insertAfter, 0, 0, 20, 20, win32::kSwpNoMove);
+    } else {
+        Window().SetWindowPos(m_hWnd, insertAfter, r.left, r.top, r.right - r.left,
+                              r.bottom - r.top, 0);
+    }
+
+    if (!LoadSkin(skinPath)) {
+        m_taskIcon.LoadFrames(IDB_SKIN);
+    }
+}
+
+bool CGaugeletDlg::OnMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                             std::intptr_t& result) {
+    if (g_uTaskIconNotifyMsg != 0 && message == g_uTaskIconNotifyMsg) {
+        result = OnTaskIconNotify(wParam, lParam);
+        return true;
+    }
+    switch (message) {
+    case win32::kWmPaint:
+        if (Window().IsMinimised(m_hWnd)) {
+            OnPaint();
+            return true;
+        }
+        return false;
+    case win32::kWmQueryDragIcon:
+        result = static_cast<std::intptr_t>(OnQueryDragIcon());
+        return true;
+    case win32::kWmTimer:
+        OnTimer(static_cast<std::uint32_t>(wParam));
+        return false;
+    case win32::kWmLButtonDown:
+        OnLButtonDown();
+        return false;
+    case win32::kWmLButtonUp:
+        OnLButtonUp();
+        return false;
+    case win32::kWmMouseMove:
+        OnMouseMove();
+        return false;
+    case win32::kWmRButtonUp:
+        OnRButtonUp();
+        return false;
+    case win32::kWmEndSession:
+        OnEndSession(wParam != 0);
+        return false;
+    case win32::kWmDestroy: {
+        // The icon the control shows is the window's; it goes with the window.
+        const IconHandle shown = m_ctlMeter.GetIcon();
+        if (shown != 0) {
+            m_ctlMeter.SetIcon(0);
+            Pixels().DestroyIcon(shown);
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+bool CGaugeletDlg::OnCommand(std::uint32_t id) {
+    switch (id) {
+    case meter::kCmdSkin:
+        OnSkin();
+        return true;
+    case meter::kCmdExit:
+        OnOK();
+        return true;
+    case meter::kCmdSuspend:
+        OnSuspend();
+        return true;
+    case meter::kCmdAlwaysOnTop:
+        OnAlwaysOnTop();
+        return true;
+    case meter::kCmdDisplayOnTaskbar:
+        OnDisplayOnTaskbar();
+        return true;
+    case meter::kCmdDisplayOnDesktop:
+        OnDisplayOnDesktop();
+        return true;
+    default:
+        if (id >= meter::kCmdFirstProcess && id <= meter::kCmdLastProcess) {
+            OnSelectProcess(id);
+            return true;
+        }
+        return false;
+    }
+}
+
+void CGaugeletDlg::OnPaint() {
+    const PaintHandle paint = Window().BeginPaint(m_hWnd);
+    Window().SendIconEraseBackground(m_hWnd, paint);
+    const WindowRect client = Window().GetClientRect(m_hWnd);
+    const int iconWidth = Window().GetSystemMetric(win32::kSmCxIcon);
+    const int iconHeight = Window().GetSystemMetric(win32::kSmCyIcon);
+    const std::int32_t x = (client.right - client.left - iconWidth + 1) / 2;
+    const std::int32_t y = (client.bottom - client.top - iconHeight + 1) / 2;
+    Window().DrawIcon(paint, x, y, m_hIcon);
+    Window().EndPaint(m_hWnd, paint);
+}

@@ -1,0 +1,81 @@
+// The meter window: samples the load once a second and shows it as a frame
+// of the skin on the desktop and in the notification area.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/dialog_base.h"
+#include "perf/perf_query.h"
+#include "taskicon/task_icon.h"
+
+class CGaugeletApp;
+
+class CGaugeletDlg : public CDialogBase {
+public:
+    CGaugeletDlg();
+    ~CGaugeletDlg() override;
+
+    // Forgets what the ticks and Suspend remember across the process, so a
+    // second meter in the same process (a test) starts like a fresh program.
+    static void ResetProcessState();
+
+    bool LoadSkin(const std::string& path);
+    void ShowFrame(std::int32_t frame);
+    void ShowContextMenu();
+
+    void OnTimer(std::uint32_t timerId);
+    void OnPaint();
+    IconHandle OnQueryDragIcon() const { return m_hIcon; }
+    void OnLButtonDown();
+    void OnLButtonUp();
+    void OnMouseMove();
+    void OnRButtonUp();
+    std::intptr_t OnTaskIconNotify(std::uintptr_t iconId, std::intptr_t mouseMessage);
+    void OnEndSession(bool ending);
+    void OnSkin();
+    void OnSuspend();
+    void OnAlwaysOnTop();
+    void OnDisplayOnTaskbar();
+    void OnDisplayOnDesktop();
+    void OnSelectProcess(std::uint32_t id);
+
+    CStaticIcon m_ctlMeter;
+    IconHandle m_hIcon = 0;
+    CPerfQuery m_perfQuery;
+    CTaskIcon m_taskIcon;
+    std::int32_t m_nFrame = -1;
+    bool m_bSuspended = false;
+    bool m_bWatchProcess = false;
+    CGaugeletApp* m_pApp = nullptr;
+    std::string m_machineName;
+    std::string m_instanceName;
+    bool m_bWinNT = false;
+    std::vector<std::string> m_processNames;
+    ScreenPoint m_ptDrag;
+    bool m_bDragging = false;
+    bool m_bTopMost = false;
+    bool m_bShowOnDesktop = false;
+    bool m_bTranslucent = false;
+    bool m_bShowOnTaskbar = false;
+
+protected:
+    void DoDataExchange() override;
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool WindowProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                    std::intptr_t& result) override;
+    bool OnMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                   std::intptr_t& result) override;
+    bool OnCommand(std::uint32_t id) override;
+
+private:
+    bool QueryUsable() const;
+    // Load in percent and frame of one sample; false when the tick has no load.
+    bool SampleLoad(std::int32_t& load, std::int32_t& frame);
+    void StoreSettings();
+    void MakeTransparent();
+    void ReadSettingsAndPlace();
+};

@@ -1,0 +1,172 @@
+#include "platform/fake/recording_window.h"
+
+std::intptr_t RecordingWindow::RunModalDialog(std::uint32_t, DialogSink& sink) {
+    m_sink = &sink;
+    m_ended = false;
+    sink.Attach(kDialog);
+    Send(win32::kWmInitDialog);
+    if (m_script) {
+        m_script(*this);
+    }
+    Send(win32::kWmDestroy);
+    m_timers.clear();
+    m_sink = nullptr;
+    return m_endResult;
+}
+
+void RecordingWindow::EndDialog(WindowHandle, std::intptr_t result) {
+    m_ended = true;
+    m_endResult = result;
+}
+
+bool RecordingWindow::SetLayeredAttributes(WindowHandle, ColorRef key, std::uint8_t alpha,
+                                           std::uint32_t flags) {
+    m_layeredCalls = {key, alpha, flags};
+    return m_offersLayered;
+}
+
+void RecordingWindow::SetIcon(WindowHandle, std::uint32_t which, IconHandle icon) {
+    m_windowIcons[which] = icon;
+}
+
+void RecordingWindow::SetWindowPos(WindowHandle, InsertAfter insertAfter, std::int32_t x,
+                                   std::int32_t y, std::int32_t width, std::int32_t height,
+                                   std::uint32_t flags) {
+    m_placements.push_back({insertAfter, x, y, width, height, flags});
+    if ((flags & win32::kSwpNoMove) == 0) {
+        const std::int32_t w = m_rect.right - m_rect.left;
+        const std::int32_t h = m_rect.bottom - m_rect.top;
+        m_rect = {x, y, x + w, y + h};
+    }
+    if ((flags & win32::kSwpNoSize) == 0) {
+        m_rect.right = m_rect.left + width;
+        m_rect.bottom = m_rect.top + height;
+    }
+}
+
+WindowRect RecordingWindow::GetClientRect(WindowHandle) {
+    return {0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top};
+}
+
+void RecordingWindow::SetTimer(WindowHandle, std::uint32_t id, std::uint32_t periodMs) {
+    m_timers[id] = periodMs;
+    m_timerLog.push_back("set " + std::to_string(id) + " " + std::to_string(periodMs));
+}
+
+void RecordingWindow::KillTimer(WindowHandle, std::uint32_t id) {
+    m_timers.erase(id);
+    m_timerLog.push_back("kill " + std::to_string(id));
+}
+
+MenuHandle RecordingWindow::CreatePopupMenu() {
+    const MenuHandle menu = ++m_nextMenu;
+    m_menus[menu];
+    return menu;
+}
+
+void RecordingWindow::AppendMenuItem(MenuHandle menu, std::uint32_t id, const std::string& text) {
+    m_menus.at(menu).push_back({id, text, false, 0});
+}
+
+void RecordingWindow::AppendPopup(MenuHandle menu, MenuHandle popup, const std::string& text) {
+    m_menus.at(menu).push_back({0, text, false, popup});
+}
+
+void RecordingWindow::CheckMenuItem(MenuHandle menu, std::uint32_t id, bool checked) {
+    for (MenuItem& item : m_menus.at(menu)) {
+        if (item.id == id) {
+            item.checked = checked;
+        }
+    }
+}
+
+std::vector<RecordingWindow::MenuItem> RecordingWindow::Items(MenuHandle menu) const {
+    const auto found = m_menus.find(menu);
+    return found == m_menus.end() ? std::vector<MenuItem>() : found->second;
+}
+
+void RecordingWindow::TrackPopupMenu(MenuHandle menu, ScreenPoint, WindowHandle) {
+    ++m_tracks;
+    m_trackedItems = Items(menu);
+    m_trackedProcessItems.clear();
+    for (const MenuItem& item : m_trackedItems) {
+        if (item.popup != 0) {
+            m_trackedProcessItems = Items(item.popup);
+        }
+    }
+    const std::uint32_t chosen =
+        m_chooseFromMenu ? m_chooseFromMenu(m_trackedItems, m_trackedProcessItems) : 0;
+    if (chosen != 0) {
+        m_posted.push_back({win32::kWmCommand, chosen, 0});
+    }
+}
+
+void RecordingWindow::DestroyMenu(MenuHandle menu) {
+    const auto found = m_menus.find(menu);
+    if (found == m_menus.end()) {
+        ++m_badMenuReleases;
+        return;
+    }
+    std::vector<MenuItem> items = found->second;
+    m_menus.erase(found);
+    for (const MenuItem& item : items) {
+        if (item.popup != 0) {
+            DestroyMenu(item.popup);
+        }
+    }
+}
+
+void RecordingWindow::PostMessage(WindowHandle, std::uint32_t message, std::uintptr_t wParam,
+                                  std::intptr_t lParam) {
+    if (message == win32::kWmNull) {
+        ++m_nulls;
+        return;
+    }
+    m_posted.push_back({message, wParam, lParam});
+}
+
+IconHandle RecordingWindow::GetStaticIcon(WindowHandle, int controlId) {
+    const auto found = m_staticIcons.find(controlId);
+    return found == m_staticIcons.end() ? 0 : found->second;
+}
+
+void RecordingWindow::SetStaticIcon(WindowHandle, int controlId, IconHandle icon) {
+    m_staticIcons[controlId] = icon;
+}
+
+void RecordingWindow::DrawIcon(PaintHandle, std::int32_t x, std::int32_t y, IconHandle icon) {
+    m_draws.push_back(std::to_string(icon) + "@" + std::to_string(x) + "," + std::to_string(y));
+}
+
+int RecordingWindow::MessageBox(WindowHandle, const std::string& text, const std::string& caption,
+                                std::uint32_t style) {
+    m_boxes.push_back({text, caption, style});
+    return static_cast<int>(win32::kIdOk);
+}
+
+bool RecordingWindow::OpenFileDialog(const std::string& defaultExtension,
+                                     const std::string& initialName, std::uint32_t flags,
+                                     std::string& path) {
+    m_fileRequests.push_back({defaultExtension, initialName, flags});
+    if (m_fileDialogOk) {
+        path = m_fileDialogPath;
+    }
+    return m_fileDialogOk;
+}
+
+std::intptr_t RecordingWindow::Send(std::uint32_t message, std::uintptr_t wParam,
+                                    std::intptr_t lParam) {
+    std::intptr_t result = 0;
+    if (m_sink == nullptr) {
+        return result;
+    }
+    ++m_depth;
+    m_sink->Receive(message, wParam, lParam, result);
+    --m_depth;
+    while (m_depth == 0 && !m_posted.empty()) {
+        const Posted next = m_posted.front();
+        m_posted.pop_front();
+        Send(next.message, next.wParam, next.lParam);
+    }
+    return result;
+}

@@ -1,0 +1,110 @@
+// The meter window over the in-memory registry, the recording window and
+// shell, and the pixel buffers, with a performance source fed by the test.
+#pragma once
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+#include "app/gaugelet_app.h"
+#include "app/gaugelet_dlg.h"
+#include "perf/perf_block_builder.h"
+#include "perf/perf_layout.h"
+#include "platform/fake/fake_system.h"
+#include "platform/fake/memory_pixels.h"
+#include "platform/fake/memory_registry.h"
+#include "platform/fake/recording_shell.h"
+#include "platform/fake/recording_window.h"
+
+inline const char kSettings[] = "Software\\Brindleworks\\Gaugelet";
+
+class MeterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetRegistry(&m_registry);
+        SetSystem(&m_system);
+        SetPixels(&m_pixels);
+        SetShell(&m_shell);
+        SetWindow(&m_window);
+        RegisterTaskIconMessage();
+        CGaugeletDlg::ResetProcessState();
+        g_nPerfDataUsers = 0;
+        m_system.m_majorVersion = 5;
+        m_registry.PutMultiString("", win32::kRootLocalMachine,
+                                  "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009",
+                                  "Counter",
+                                  {"6", "% Processor Time", "230", "Process", "238", "Processor"});
+        m_registry.SetPerformanceDataHandler(
+            [this](const std::string&, const std::string&, const std::string& name,
+                   std::uint32_t*, std::uint8_t* data, std::uint32_t* size) {
+                if (size == nullptr) {
+                    return win32::kErrorInvalidParameter;
+                }
+                const std::vector<std::uint8_t> block = Block(name);
+                if (block.empty()) {
+                    return win32::kErrorFileNotFound;
+                }
+                if (data == nullptr || *size < block.size()) {
+                    *size = static_cast<std::uint32_t>(block.size());
+                    return win32::kErrorMoreData;
+                }
+                std::memcpy(data, block.data(), block.size());
+                *size = static_cast<std::uint32_t>(block.size());
+                return win32::kErrorSuccess;
+            });
+    }
+
+    // Idle time of "_Total"/"0" and the block's time; processes with their times.
+    std::vector<std::uint8_t> Block(const std::string& name) const {
+        perf::BlockSpec spec;
+        spec.perfFreq = 10000000;
+        spec.perfTime100nSec = m_time;
+        perf::ObjectSpec object;
+        object.counters = {{6, perf::kCounterTypeTimer100NsInv, 8}};
+        if (name == "238") {
+            object.nameTitleIndex = 238;
+            object.instances = {{u"0", {m_idle}}, {u"_Total", {m_idle}}};
+        } else if (name == "230") {
+            object.nameTitleIndex = 230;
+            object.counters = {{6, perf::kCounterTypeTimer100Ns, 8}};
+            for (const auto& process : m_processes) {
+                object.instances.push_back(
+                    {std::u16string(process.first.begin(), process.first.end()),
+                     {process.second}});
+            }
+        } else {
+            return {};
+        }
+        spec.objects.push_back(object);
+        return perf::BuildPerfBlock(spec);
+    }
+
+    // Runs the meter with a script; the dialog object is gone afterwards.
+    void Run(std::function<void(CGaugeletDlg&, RecordingWindow&)> script) {
+        CGaugeletDlg dlg;
+        m_window.m_script = [&](RecordingWindow& window) { script(dlg, window); };
+        dlg.DoModal();
+    }
+
+    // One tick after advancing the clock by 1000 units with the given load.
+    void TickAt(RecordingWindow& window, int loadPercent) {
+        m_time += 1000;
+        m_idle += static_cast<std::uint64_t>(10 * (100 - loadPercent));
+        window.Tick();
+    }
+
+    IconHandle StaticIcon() { return m_window.GetStaticIcon(RecordingWindow::kDialog, 1001); }
+
+    MemoryRegistry m_registry;
+    FakeSystem m_system;
+    MemoryPixels m_pixels;
+    RecordingShell m_shell;
+    RecordingWindow m_window;
+    std::int64_t m_time = 1000;
+    std::uint64_t m_idle = 0;
+    std::vector<std::pair<std::string, std::uint64_t>> m_processes;
+};
