@@ -10,7 +10,7 @@ namespace perf {
 
 // PERF_COUNTER_DEFINITION::CounterType values the meter's data use.
 constexpr std::uint32_t kCounterTypeTimer100Ns = 0x20510500u;     // PERF_100NSEC_TIMER
-constexpr std::uint32_t kCounterTypeTimer100NsInv = 0x20570500u;  // PERF_100NSEC_TIMER_INV
+constexpr std::uint32_t kCounterTypeTimer100NsInv = 0x21510500u;  // PERF_100NSEC_TIMER_INV
 constexpr std::int32_t kNoInstances = -1;                         // PERF_NO_INSTANCES
 
 struct PerfSystemTime {  // SYSTEMTIME
