@@ -23,7 +23,7 @@
 inline const char kSettings[] = "Software\\Brindleworks\\Gaugelet";
 
 class MeterTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         SetRegistry(&m_registry);
         SetSystem(&m_system);
