@@ -20,11 +20,12 @@ trap 'wineserver -k >/dev/null 2>&1; kill $xvfb 2>/dev/null' EXIT
 sleep 1
 DISPLAY=$display wine "$exe" &
 
-# wine runs the exe in a process of its own; find it by its image name.
+# wine runs the exe in a process of its own, whose command line is the
+# exe's Windows path; the launcher's is not.
 pid=""
 for _ in $(seq 1 60); do
-    pid=$(pgrep -f 'gaugelet\.exe$' | while read -r p; do
-        grep -q 'start\.exe' "/proc/$p/cmdline" 2>/dev/null || echo "$p"; done | head -n 1)
+    pid=$(pgrep -f 'gaugelet\.exe' | while read -r p; do
+        head -c 3 "/proc/$p/cmdline" 2>/dev/null | grep -q '^[A-Z]:\\' && echo "$p"; done | head -n 1)
     [ -n "$pid" ] && break
     sleep 0.5
 done
