@@ -85,8 +85,9 @@ std::vector<RecordingWindow::MenuItem> RecordingWindow::Items(MenuHandle menu) c
     return found == m_menus.end() ? std::vector<MenuItem>() : found->second;
 }
 
-void RecordingWindow::TrackPopupMenu(MenuHandle menu, ScreenPoint, WindowHandle) {
+void RecordingWindow::TrackPopupMenu(MenuHandle menu, ScreenPoint at, WindowHandle) {
     ++m_tracks;
+    m_trackedAt = at;
     m_trackedItems = Items(menu);
     m_trackedProcessItems.clear();
     for (const MenuItem& item : m_trackedItems) {

@@ -116,6 +116,7 @@ public:
     int m_badMenuReleases = 0;
     std::vector<MenuItem> m_trackedItems;
     std::vector<MenuItem> m_trackedProcessItems;
+    ScreenPoint m_trackedAt;
     int m_tracks = 0;
     std::map<int, IconHandle> m_staticIcons;
     int m_iconErases = 0;

@@ -99,6 +99,29 @@ public:
 
     IconHandle StaticIcon() { return m_window.GetStaticIcon(RecordingWindow::kDialog, 1001); }
 
+    // The frame an icon shows, found by its pixels: -1 for no icon, -2 for
+    // an image that is no frame of the strip.
+    int FrameOf(CGaugeletDlg& dlg, IconHandle icon) {
+        const IconImage* image = icon == 0 ? nullptr : m_pixels.FindIcon(icon);
+        if (image == nullptr) {
+            return -1;
+        }
+        for (int frame = 0; frame < dlg.m_taskIcon.GetFrameCount(); ++frame) {
+            const IconHandle candidate = dlg.m_taskIcon.GetFrameIcon(frame);
+            const IconImage* pixels = m_pixels.FindIcon(candidate);
+            const bool same = pixels != nullptr && pixels->colour.pixels == image->colour.pixels;
+            m_pixels.DestroyIcon(candidate);
+            if (same) {
+                return frame;
+            }
+        }
+        return -2;
+    }
+    int TrayFrame(CGaugeletDlg& dlg) {
+        const RecordingShell::ShownIcon* shown = m_shell.Find(RecordingWindow::kDialog, 0xFFFFFFFFu);
+        return FrameOf(dlg, shown == nullptr ? 0 : shown->icon);
+    }
+
     MemoryRegistry m_registry;
     FakeSystem m_system;
     MemoryPixels m_pixels;
