@@ -1,0 +1,37 @@
+// The kernel's own account of processor and process times, in 100-ns units,
+// read through NtQuerySystemInformation where the registry serves none.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ProcessTime {
+    std::uint64_t processId = 0;
+    std::u16string imageName;   // as the kernel reports it, extension included
+    std::int64_t cpuTime = 0;   // user plus kernel time
+};
+
+class KernelTimes {
+public:
+    KernelTimes();
+    KernelTimes(const KernelTimes&) = delete;
+    KernelTimes& operator=(const KernelTimes&) = delete;
+
+    // Idle time of every logical processor since boot.
+    bool ReadProcessorIdle(std::vector<std::int64_t>& idle);
+    bool ReadProcesses(std::vector<ProcessTime>& processes);
+
+private:
+    using QueryFunction = std::int32_t(__stdcall*)(std::uint32_t infoClass, void* buffer,
+                                                    std::uint32_t length,
+                                                    std::uint32_t* returnLength);
+
+    // Grows the buffer until the answer fits; false on any other failure.
+    bool Query(std::uint32_t infoClass, std::vector<std::uint8_t>& buffer,
+               std::uint32_t& returned);
+
+    QueryFunction m_query = nullptr;
+    std::vector<std::uint8_t> m_processorBuffer;
+    std::vector<std::uint8_t> m_processBuffer;  // kept: the list is read every second
+};

@@ -1,0 +1,389 @@
+#include "platform/win32/synthetic_perf_data.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "perf/perf_block_builder.h"
+#include "perf/perf_layout.h"
+
+namespace {
+
+const char kCounterTableKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
+const char kCounterTableValue[] = "Counter";
+constexpr std::uint32_t kProcessorTimeIndex = 6;
+constexpr std::uint32_t kProcessIndex = 230;
+constexpr std::uint32_t kProcessorIndex = 238;
+const char kProcessValueName[] = "230";
+const char kProcessorValueName[] = "238";
+
+// The English names of what this backend serves, as the table pairs them.
+const char* const kStandardNames[][2] = {
+    {"6", "% Processor Time"},
+    {"230", "Process"},
+    {"238", "Processor"},
+};
+
+constexpr std::uint32_t kFirstSystemRead = 64u * 1024u;
+constexpr std::uint32_t kSystemReadMargin = 4096u;
+constexpr std::uint32_t kSystemReadCap = 64u * 1024u * 1024u;
+
+bool SameText(const std::string& a, const char* b) {
+    return lstrcmpiA(a.c_str(), b) == 0;
+}
+
+std::vector<std::string> SplitMultiString(const std::uint8_t* data, std::uint32_t size) {
+    std::vector<std::string> list;
+    const char* const text = reinterpret_cast<const char*>(data);
+    std::uint32_t pos = 0;
+    while (pos < size && text[pos] != '\0') {
+        std::uint32_t end = pos;
+        while (end < size && text[end] != '\0') {
+            ++end;
+        }
+        list.emplace_back(text + pos, end - pos);
+        pos = end + 1;
+    }
+    return list;
+}
+
+bool TableHoldsStandardNames(const std::uint8_t* data, std::uint32_t size) {
+    const std::vector<std::string> table = SplitMultiString(data, size);
+    for (const auto& pair : kStandardNames) {
+        bool found = false;
+        for (std::size_t i = 0; !found && i + 1 < table.size(); i += 2) {
+            found = table[i] == pair[0] && table[i + 1] == pair[1];
+        }
+        if (!found) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> StandardTable() {
+    std::vector<std::uint8_t> table;
+    for (const auto& pair : kStandardNames) {
+        for (const char* text : pair) {
+            table.insert(table.end(), text, text + std::strlen(text) + 1);
+        }
+    }
+    table.push_back(0);
+    return table;
+}
+
+bool BlockHoldsObject(const std::uint8_t* data, std::uint32_t size, std::uint32_t objectIndex) {
+    perf::PerfDataBlock header{};
+    if (size < sizeof(header)) {
+        return false;
+    }
+    std::memcpy(&header, data, sizeof(header));
+    std::uint64_t offset = header.HeaderLength;
+    for (std::uint32_t i = 0; i < header.NumObjectTypes; ++i) {
+        perf::PerfObjectType object{};
+        if (offset > size || size - offset < sizeof(object)) {
+            return false;
+        }
+        std::memcpy(&object, data + offset, sizeof(object));
+        if (object.ObjectNameTitleIndex == objectIndex) {
+            return true;
+        }
+        if (object.TotalByteLength < sizeof(object)) {
+            return false;
+        }
+        offset += object.TotalByteLength;
+    }
+    return false;
+}
+
+// As RegQueryValueExA answers for a stored value.
+std::int32_t Deliver(const std::vector<std::uint8_t>& value, std::uint32_t valueType,
+                     std::uint32_t capacity, std::uint32_t* type, std::uint8_t* data,
+                     std::uint32_t* size) {
+    const std::uint32_t needed = static_cast<std::uint32_t>(value.size());
+    if (data != nullptr && size == nullptr) {
+        return win32::kErrorInvalidParameter;
+    }
+    if (type != nullptr) {
+        *type = valueType;
+    }
+    if (size == nullptr) {
+        return win32::kErrorSuccess;
+    }
+    *size = needed;
+    if (data == nullptr) {
+        return win32::kErrorSuccess;
+    }
+    if (capacity < needed) {
+        return win32::kErrorMoreData;
+    }
+    std::memcpy(data, value.data(), needed);
+    return win32::kErrorSuccess;
+}
+
+std::int64_t FileTimeNow() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) |
+                                     now.dwLowDateTime);
+}
+
+perf::BlockSpec StampedBlock() {
+    perf::BlockSpec spec;
+    LARGE_INTEGER counter{};
+    LARGE_INTEGER frequency{};
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    spec.perfTime = counter.QuadPart;
+    spec.perfFreq = frequency.QuadPart;
+    spec.perfTime100nSec = FileTimeNow();
+    return spec;
+}
+
+perf::InstanceSpec Instance(std::u16string name, std::int64_t value) {
+    perf::InstanceSpec instance;
+    instance.name = std::move(name);
+    instance.values.push_back(static_cast<std::uint64_t>(value));
+    return instance;
+}
+
+// Instances are named by the image without its extension, like the system's.
+std::u16string InstanceName(const std::u16string& imageName) {
+    std::u16string name = imageName;
+    const std::size_t slash = name.find_last_of(u"\\/");
+    if (slash != std::u16string::npos) {
+        name.erase(0, slash + 1);
+    }
+    const std::size_t dot = name.rfind(u'.');
+    if (dot != std::u16string::npos && dot != 0) {
+        name.erase(dot);
+    }
+    return name;
+}
+
+std::int64_t Sum(const std::vector<std::int64_t>& values) {
+    std::int64_t sum = 0;
+    for (const std::int64_t value : values) {
+        sum += value;
+    }
+    return sum;
+}
+
+}  // namespace
+
+SyntheticPerfData::SyntheticPerfData(RegistryApi& system) : m_system(system) {}
+
+// An address inside this object: the system hands out handle numbers of its
+// own, never the address of memory this program owns.
+win32::RegKey SyntheticPerfData::PseudoKey() const {
+    return reinterpret_cast<win32::RegKey>(&m_pseudoKeyOpens);
+}
+
+bool SyntheticPerfData::ValueServes(Served what, const std::uint8_t* data, std::uint32_t size) {
+    switch (what) {
+        case kCounterTable:
+            return TableHoldsStandardNames(data, size);
+        case kProcessorObject:
+            return BlockHoldsObject(data, size, kProcessorIndex);
+        default:
+            return BlockHoldsObject(data, size, kProcessIndex);
+    }
+}
+
+std::int32_t SyntheticPerfData::OpenKey(win32::RegKey root, const std::string& subKey,
+                                        std::uint32_t access, win32::RegKey* result) {
+    if (root == PseudoKey()) {
+        if (result != nullptr) {
+            *result = 0;
+        }
+        return win32::kErrorFileNotFound;
+    }
+    const std::int32_t status = m_system.OpenKey(root, subKey, access, result);
+    if (root != win32::kRootLocalMachine || !SameText(subKey, kCounterTableKey) ||
+        result == nullptr) {
+        return status;
+    }
+    if (status == win32::kErrorSuccess) {
+        m_counterTableKeys.insert(*result);
+    } else if (status == win32::kErrorFileNotFound) {
+        ++m_pseudoKeyOpens;
+        *result = PseudoKey();
+        return win32::kErrorSuccess;
+    }
+    return status;
+}
+
+std::int32_t SyntheticPerfData::CreateKey(win32::RegKey root, const std::string& subKey,
+                                          std::uint32_t access, win32::RegKey* result) {
+    if (root == PseudoKey()) {
+        if (result != nullptr) {
+            *result = 0;
+        }
+        return win32::kErrorAccessDenied;
+    }
+    return m_system.CreateKey(root, subKey, access, result);
+}
+
+std::int32_t SyntheticPerfData::QueryValue(win32::RegKey key, const std::string& name,
+                                           std::uint32_t* type, std::uint8_t* data,
+                                           std::uint32_t* size) {
+    if (key == PseudoKey()) {
+        if (m_pseudoKeyOpens == 0) {
+            return win32::kErrorInvalidHandle;
+        }
+        if (!SameText(name, kCounterTableValue)) {
+            return win32::kErrorFileNotFound;
+        }
+        const std::uint32_t capacity = size != nullptr ? *size : 0;
+        return Deliver(StandardTable(), win32::kRegMultiSz, capacity, type, data, size);
+    }
+    if (key == win32::kRootPerformanceData && name == kProcessorValueName) {
+        return Serve(kProcessorObject, key, name, type, data, size);
+    }
+    if (key == win32::kRootPerformanceData && name == kProcessValueName) {
+        return Serve(kProcessObject, key, name, type, data, size);
+    }
+    if (m_counterTableKeys.count(key) != 0 && SameText(name, kCounterTableValue)) {
+        return Serve(kCounterTable, key, name, type, data, size);
+    }
+    return m_system.QueryValue(key, name, type, data, size);
+}
+
+std::int32_t SyntheticPerfData::SetValue(win32::RegKey key, const std::string& name,
+                                         std::uint32_t type, const std::uint8_t* data,
+                                         std::uint32_t size) {
+    if (key == PseudoKey()) {
+        return m_pseudoKeyOpens != 0 ? win32::kErrorAccessDenied : win32::kErrorInvalidHandle;
+    }
+    return m_system.SetValue(key, name, type, data, size);
+}
+
+std::int32_t SyntheticPerfData::CloseKey(win32::RegKey key) {
+    if (key == PseudoKey()) {
+        if (m_pseudoKeyOpens == 0) {
+            return win32::kErrorInvalidHandle;
+        }
+        --m_pseudoKeyOpens;
+        return win32::kErrorSuccess;
+    }
+    m_counterTableKeys.erase(key);
+    return m_system.CloseKey(key);
+}
+
+std::int32_t SyntheticPerfData::ConnectRegistry(const std::string& machine, win32::RegKey root,
+                                                win32::RegKey* result) {
+    return m_system.ConnectRegistry(machine, root, result);
+}
+
+std::int32_t SyntheticPerfData::Serve(Served what, win32::RegKey key, const std::string& name,
+                                      std::uint32_t* type, std::uint8_t* data,
+                                      std::uint32_t* size) {
+    const std::uint32_t capacity = size != nullptr ? *size : 0;
+    const std::uint32_t valueType = what == kCounterTable ? win32::kRegMultiSz : win32::kRegBinary;
+    std::vector<std::uint8_t> value;
+    if (m_systemAnswer[what] == SystemAnswer::kLacks) {
+        return Make(what, value) ? Deliver(value, valueType, capacity, type, data, size)
+                                 : m_system.QueryValue(key, name, type, data, size);
+    }
+    const std::int32_t status = m_system.QueryValue(key, name, type, data, size);
+    if (status == win32::kErrorSuccess && data != nullptr && size != nullptr) {
+        const std::uint32_t shown = *size <= capacity ? *size : capacity;
+        m_systemAnswer[what] =
+            ValueServes(what, data, shown) ? SystemAnswer::kServes : SystemAnswer::kLacks;
+    } else if ((status == win32::kErrorSuccess || status == win32::kErrorMoreData) &&
+               m_systemAnswer[what] == SystemAnswer::kUnknown) {
+        // The caller's buffer did not show the system's value whole.
+        m_systemAnswer[what] = SystemValueServes(key, name, what) ? SystemAnswer::kServes
+                                                                  : SystemAnswer::kLacks;
+    }
+    if (m_systemAnswer[what] == SystemAnswer::kServes &&
+        (status == win32::kErrorSuccess || status == win32::kErrorMoreData)) {
+        return status;
+    }
+    return Make(what, value) ? Deliver(value, valueType, capacity, type, data, size) : status;
+}
+
+bool SyntheticPerfData::SystemValueServes(win32::RegKey key, const std::string& name,
+                                          Served what) {
+    std::uint32_t capacity = kFirstSystemRead;
+    for (;;) {
+        std::vector<std::uint8_t> value(capacity);
+        std::uint32_t size = capacity;
+        const std::int32_t status = m_system.QueryValue(key, name, nullptr, value.data(), &size);
+        if (status == win32::kErrorSuccess) {
+            return size <= capacity && ValueServes(what, value.data(), size);
+        }
+        if (status != win32::kErrorMoreData || capacity >= kSystemReadCap) {
+            return false;
+        }
+        std::uint64_t wanted = std::uint64_t{capacity} * 2u;
+        if (std::uint64_t{size} + kSystemReadMargin > wanted) {
+            wanted = std::uint64_t{size} + kSystemReadMargin;
+        }
+        capacity = wanted > kSystemReadCap ? kSystemReadCap : static_cast<std::uint32_t>(wanted);
+    }
+}
+
+bool SyntheticPerfData::Make(Served what, std::vector<std::uint8_t>& value) {
+    switch (what) {
+        case kCounterTable:
+            value = StandardTable();
+            return true;
+        case kProcessorObject:
+            return MakeProcessorBlock(value);
+        default:
+            return MakeProcessBlock(value);
+    }
+}
+
+// The "_Total" instance is the mean of the processors, not their sum: the
+// meter divides its idle time by the elapsed time of one clock.
+bool SyntheticPerfData::MakeProcessorBlock(std::vector<std::uint8_t>& value) {
+    std::vector<std::int64_t> idle;
+    if (!m_kernel.ReadProcessorIdle(idle)) {
+        return false;
+    }
+    perf::BlockSpec spec = StampedBlock();
+    perf::ObjectSpec object;
+    object.nameTitleIndex = kProcessorIndex;
+    object.counters.push_back({kProcessorTimeIndex, perf::kCounterTypeTimer100NsInv, 8});
+    for (std::size_t i = 0; i < idle.size(); ++i) {
+        const std::string number = std::to_string(i);
+        object.instances.push_back(Instance(std::u16string(number.begin(), number.end()), idle[i]));
+    }
+    object.instances.push_back(
+        Instance(u"_Total", Sum(idle) / static_cast<std::int64_t>(idle.size())));
+    spec.objects.push_back(std::move(object));
+    value = perf::BuildPerfBlock(spec);
+    return true;
+}
+
+// "Idle" is the processors' idle time, as the system's idle process counts
+// it; "_Total" is the sum of every instance.
+bool SyntheticPerfData::MakeProcessBlock(std::vector<std::uint8_t>& value) {
+    std::vector<std::int64_t> idle;
+    std::vector<ProcessTime> processes;
+    if (!m_kernel.ReadProcessorIdle(idle) || !m_kernel.ReadProcesses(processes)) {
+        return false;
+    }
+    perf::BlockSpec spec = StampedBlock();
+    perf::ObjectSpec object;
+    object.nameTitleIndex = kProcessIndex;
+    object.counters.push_back({kProcessorTimeIndex, perf::kCounterTypeTimer100Ns, 8});
+    std::int64_t total = Sum(idle);
+    object.instances.push_back(Instance(u"Idle", total));
+    for (const ProcessTime& process : processes) {
+        if (process.processId == 0) {
+            continue;
+        }
+        total += process.cpuTime;
+        const std::u16string name = InstanceName(process.imageName);
+        if (!name.empty()) {
+            object.instances.push_back(Instance(name, process.cpuTime));
+        }
+    }
+    object.instances.push_back(Instance(u"_Total", total));
+    spec.objects.push_back(std::move(object));
+    value = perf::BuildPerfBlock(spec);
+    return true;
+}

@@ -1,0 +1,240 @@
+// The performance query over the real registry under Wine, whose own
+// performance data hold no objects, with the backend that fills them in.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+#include "perf/perf_layout.h"
+#include "perf/perf_query.h"
+#include "platform/win32/synthetic_perf_data.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system.h"
+#include "registry/registry_object.h"
+
+namespace {
+
+const char kTableKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
+
+class RealRegistry : public ::testing::Test {
+protected:
+    RealRegistry() {
+        SetRegistry(&m_registry);
+        SetSystem(&m_version);
+    }
+    ~RealRegistry() override {
+        SetRegistry(nullptr);
+        SetSystem(nullptr);
+    }
+
+    Win32System m_version;
+    Win32Registry m_system;
+    SyntheticPerfData m_registry{m_system};
+};
+
+class BusyCore {
+public:
+    BusyCore() : m_thread([this] {
+        while (!m_stop.load()) {
+        }
+    }) {}
+    ~BusyCore() {
+        m_stop = true;
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+struct Reading {
+    std::int64_t counter = 0;
+    std::int64_t time100ns = 0;
+    std::int64_t perfTime = 0;
+    std::uint32_t type = 0;
+};
+
+Reading Take(CPerfQuery& query) {
+    Reading reading;
+    std::uint8_t* data = nullptr;
+    std::uint32_t size = 0;
+    EXPECT_TRUE(query.Sample(data, size, reading.type));
+    EXPECT_EQ(size, 8u);
+    if (data != nullptr && size == 8) {
+        std::memcpy(&reading.counter, data, 8);
+    }
+    delete[] data;
+    reading.time100ns = query.m_perfTime100nSec;
+    reading.perfTime = query.m_perfTime;
+    return reading;
+}
+
+// Percent of elapsed time each counter rose by over one second while one
+// core is busy; the time stamps must agree with each other and the clock.
+std::vector<double> PercentsOverOneSecond(const std::vector<CPerfQuery*>& queries,
+                                          std::uint32_t expectedType) {
+    BusyCore busy;
+    std::vector<Reading> first;
+    for (CPerfQuery* query : queries) {
+        first.push_back(Take(*query));
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    std::vector<double> percents;
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+        const Reading second = Take(*queries[i]);
+        EXPECT_EQ(second.type, expectedType);
+        const double elapsed = static_cast<double>(second.time100ns - first[i].time100ns);
+        EXPECT_GT(elapsed, 0.9e7);
+        EXPECT_LT(elapsed, 10e7);
+        const double perfSeconds = static_cast<double>(second.perfTime - first[i].perfTime) /
+                                   static_cast<double>(queries[i]->m_perfFreq);
+        EXPECT_NEAR(perfSeconds, elapsed / 1e7, 0.1);
+        percents.push_back(100.0 * static_cast<double>(second.counter - first[i].counter) /
+                           elapsed);
+    }
+    return percents;
+}
+
+bool Lists(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+TEST_F(RealRegistry, ProcessorTotalShowsTheLoadOfOneBusyCore) {
+    CPerfQuery query;
+    ASSERT_TRUE(query.Open("Processor", "% Processor Time", "_Total", ""));
+    std::vector<std::string> names;
+    query.GetInstanceNames(names);
+    EXPECT_EQ(names.size(), std::thread::hardware_concurrency() + 1);
+    EXPECT_TRUE(Lists(names, "0"));
+    EXPECT_EQ(names.back(), "_Total");
+
+    // The meter reads "_Total" against one clock: it must be the processors' mean.
+    std::vector<std::unique_ptr<CPerfQuery>> processors;
+    std::vector<CPerfQuery*> queries{&query};
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) {
+        processors.push_back(std::make_unique<CPerfQuery>());
+        ASSERT_TRUE(processors.back()->Open("Processor", "% Processor Time", names[i], ""));
+        queries.push_back(processors.back().get());
+    }
+    const std::vector<double> idle = PercentsOverOneSecond(queries, perf::kCounterTypeTimer100NsInv);
+    double meanIdle = 0.0;
+    for (std::size_t i = 1; i < idle.size(); ++i) {
+        meanIdle += idle[i] / static_cast<double>(idle.size() - 1);
+    }
+    EXPECT_NEAR(idle[0], meanIdle, 3.0);
+    const double load = 100.0 - idle[0];
+    EXPECT_GE(load, 100.0 / static_cast<double>(processors.size()) - 5.0);
+    EXPECT_LE(load, 100.0);
+}
+
+TEST_F(RealRegistry, ProcessListNamesThisProgramAndCountsItsTime) {
+    std::string self = m_version.ProgramFileName();
+    self = self.substr(self.find_last_of('\\') + 1);
+    self = self.substr(0, self.rfind('.'));
+
+    CPerfQuery query;
+    ASSERT_TRUE(query.Open("Process", "% Processor Time", self, "")) << self;
+    std::vector<std::string> names;
+    query.GetInstanceNames(names);
+    EXPECT_TRUE(Lists(names, "Idle"));
+    EXPECT_TRUE(Lists(names, "_Total"));
+
+    const double load = PercentsOverOneSecond({&query}, perf::kCounterTypeTimer100Ns)[0];
+    EXPECT_GE(load, 50.0) << "one busy thread of this program";
+    EXPECT_LE(load, 100.0 * std::thread::hardware_concurrency() + 10.0);
+}
+
+TEST_F(RealRegistry, ShortBuffersAskForTheWholeValue) {
+    std::uint32_t needed = 0;
+    ASSERT_EQ(m_registry.QueryValue(win32::kRootPerformanceData, "238", nullptr, nullptr, &needed),
+              win32::kErrorSuccess);
+    std::vector<std::uint8_t> block(16);
+    std::uint32_t size = 16;
+    EXPECT_EQ(m_registry.QueryValue(win32::kRootPerformanceData, "238", nullptr, block.data(), &size),
+              win32::kErrorMoreData);
+    EXPECT_EQ(size, needed);
+    block.resize(needed);
+    std::uint32_t type = 0;
+    EXPECT_EQ(m_registry.QueryValue(win32::kRootPerformanceData, "238", &type, block.data(), &size),
+              win32::kErrorSuccess);
+    EXPECT_EQ(size, needed);
+    EXPECT_EQ(type, win32::kRegBinary);
+
+    win32::RegKey key = 0;
+    ASSERT_EQ(m_registry.OpenKey(win32::kRootLocalMachine, kTableKey, win32::kKeyRead, &key),
+              win32::kErrorSuccess);
+    ASSERT_EQ(m_registry.QueryValue(key, "Counter", nullptr, nullptr, &needed), win32::kErrorSuccess);
+    std::vector<std::uint8_t> table(4);
+    size = 4;
+    EXPECT_EQ(m_registry.QueryValue(key, "counter", &type, table.data(), &size),
+              win32::kErrorMoreData);
+    EXPECT_EQ(size, needed);
+    EXPECT_EQ(type, win32::kRegMultiSz);
+    EXPECT_EQ(m_registry.CloseKey(key), win32::kErrorSuccess);
+}
+
+void ExpectStandardNames() {
+    std::vector<std::string> table;
+    ASSERT_TRUE(LocalMachineRegistryObject().GetStringList(kTableKey, "Counter", table));
+    const char* const pairs[][2] = {{"6", "% Processor Time"}, {"230", "Process"}, {"238", "Processor"}};
+    for (const auto& pair : pairs) {
+        bool found = false;
+        for (std::size_t i = 0; i + 1 < table.size(); i += 2) {
+            found = found || (table[i] == pair[0] && table[i + 1] == pair[1]);
+        }
+        EXPECT_TRUE(found) << pair[1];
+    }
+}
+
+TEST_F(RealRegistry, CounterTableNamesTheServedObjects) { ExpectStandardNames(); }
+
+// HKEY_LOCAL_MACHINE redirected to an empty key of this test: the table's
+// key is then missing from the real registry.
+class EmptyLocalMachine {
+public:
+    EmptyLocalMachine() {
+        m_ready = RegCreateKeyExA(HKEY_CURRENT_USER, kPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &m_scratch, nullptr) == ERROR_SUCCESS &&
+                  RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_scratch) == ERROR_SUCCESS;
+    }
+    ~EmptyLocalMachine() {
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        RegCloseKey(m_scratch);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kPath);
+    }
+    bool Ready() const { return m_ready; }
+
+private:
+    static constexpr const char* kPath = "Software\\GaugeletPerfDataTest";
+    HKEY m_scratch = nullptr;
+    bool m_ready = false;
+};
+
+TEST_F(RealRegistry, MissingTableKeyOpensAsAKeyOfItsOwn) {
+    EmptyLocalMachine emptyMachine;
+    ASSERT_TRUE(emptyMachine.Ready());
+    win32::RegKey key = 0;
+    EXPECT_EQ(m_system.OpenKey(win32::kRootLocalMachine, kTableKey, win32::kKeyRead, &key),
+              win32::kErrorFileNotFound);
+    ExpectStandardNames();
+
+    ASSERT_EQ(m_registry.OpenKey(win32::kRootLocalMachine, kTableKey, win32::kKeyRead, &key),
+              win32::kErrorSuccess);
+    EXPECT_NE(key, 0u);
+    EXPECT_EQ(m_registry.QueryValue(key, "Help", nullptr, nullptr, nullptr),
+              win32::kErrorFileNotFound);
+    EXPECT_EQ(m_registry.CloseKey(key), win32::kErrorSuccess);
+    EXPECT_EQ(m_registry.CloseKey(key), win32::kErrorInvalidHandle) << "closed once only";
+    std::uint32_t size = 0;
+    EXPECT_EQ(m_registry.QueryValue(key, "Counter", nullptr, nullptr, &size),
+              win32::kErrorInvalidHandle);
+}
+
+}  // namespace
