@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/gaugelet_app.h"
+#include "platform/win32/synthetic_perf_data.h"
 #include "platform/win32/win32_pixels.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
@@ -16,7 +17,8 @@ CGaugeletApp theApp;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    Win32Registry registry;
+    Win32Registry systemRegistry;
+    SyntheticPerfData registry(systemRegistry);
     Win32System system;
     Win32Pixels pixels;
     Win32Shell shell;
