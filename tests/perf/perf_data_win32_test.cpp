@@ -123,7 +123,8 @@ TEST_F(RealRegistry, ProcessorTotalShowsTheLoadOfOneBusyCore) {
         ASSERT_TRUE(processors.back()->Open("Processor", "% Processor Time", names[i], ""));
         queries.push_back(processors.back().get());
     }
-    const std::vector<double> idle = PercentsOverOneSecond(queries, perf::kCounterTypeTimer100NsInv);
+    const std::vector<double> idle =
+        PercentsOverOneSecond(queries, perf::kCounterTypeTimer100NsInv);
     double meanIdle = 0.0;
     for (std::size_t i = 1; i < idle.size(); ++i) {
         meanIdle += idle[i] / static_cast<double>(idle.size() - 1);
@@ -157,7 +158,8 @@ TEST_F(RealRegistry, ShortBuffersAskForTheWholeValue) {
               win32::kErrorSuccess);
     std::vector<std::uint8_t> block(16);
     std::uint32_t size = 16;
-    EXPECT_EQ(m_registry.QueryValue(win32::kRootPerformanceData, "238", nullptr, block.data(), &size),
+    EXPECT_EQ(m_registry.QueryValue(win32::kRootPerformanceData, "238", nullptr, block.data(),
+                                    &size),
               win32::kErrorMoreData);
     EXPECT_EQ(size, needed);
     block.resize(needed);
@@ -170,7 +172,8 @@ TEST_F(RealRegistry, ShortBuffersAskForTheWholeValue) {
     win32::RegKey key = 0;
     ASSERT_EQ(m_registry.OpenKey(win32::kRootLocalMachine, kTableKey, win32::kKeyRead, &key),
               win32::kErrorSuccess);
-    ASSERT_EQ(m_registry.QueryValue(key, "Counter", nullptr, nullptr, &needed), win32::kErrorSuccess);
+    ASSERT_EQ(m_registry.QueryValue(key, "Counter", nullptr, nullptr, &needed),
+              win32::kErrorSuccess);
     std::vector<std::uint8_t> table(4);
     size = 4;
     EXPECT_EQ(m_registry.QueryValue(key, "counter", &type, table.data(), &size),
@@ -180,10 +183,11 @@ TEST_F(RealRegistry, ShortBuffersAskForTheWholeValue) {
     EXPECT_EQ(m_registry.CloseKey(key), win32::kErrorSuccess);
 }
 
-void ExpectStandardNames() {
+std::vector<std::string> ExpectStandardNames() {
     std::vector<std::string> table;
-    ASSERT_TRUE(LocalMachineRegistryObject().GetStringList(kTableKey, "Counter", table));
-    const char* const pairs[][2] = {{"6", "% Processor Time"}, {"230", "Process"}, {"238", "Processor"}};
+    EXPECT_TRUE(LocalMachineRegistryObject().GetStringList(kTableKey, "Counter", table));
+    const char* const pairs[][2] = {
+        {"6", "% Processor Time"}, {"230", "Process"}, {"238", "Processor"}};
     for (const auto& pair : pairs) {
         bool found = false;
         for (std::size_t i = 0; i + 1 < table.size(); i += 2) {
@@ -191,6 +195,7 @@ void ExpectStandardNames() {
         }
         EXPECT_TRUE(found) << pair[1];
     }
+    return table;
 }
 
 TEST_F(RealRegistry, CounterTableNamesTheServedObjects) { ExpectStandardNames(); }
@@ -235,6 +240,24 @@ TEST_F(RealRegistry, MissingTableKeyOpensAsAKeyOfItsOwn) {
     std::uint32_t size = 0;
     EXPECT_EQ(m_registry.QueryValue(key, "Counter", nullptr, nullptr, &size),
               win32::kErrorInvalidHandle);
+}
+
+TEST_F(RealRegistry, SystemTableWithTheNamesIsServedUnchanged) {
+    EmptyLocalMachine emptyMachine;
+    ASSERT_TRUE(emptyMachine.Ready());
+    win32::RegKey key = 0;
+    ASSERT_EQ(m_system.CreateKey(win32::kRootLocalMachine, kTableKey, win32::kKeyWrite, &key),
+              win32::kErrorSuccess);
+    const char table[] = "6\0" "% Processor Time\0" "230\0" "Process\0" "238\0" "Processor\0"
+                         "1000\0" "Local Name\0";
+    EXPECT_EQ(m_system.SetValue(key, "Counter", win32::kRegMultiSz,
+                                reinterpret_cast<const std::uint8_t*>(table), sizeof(table)),
+              win32::kErrorSuccess);
+    m_system.CloseKey(key);
+
+    const std::vector<std::string> served = ExpectStandardNames();
+    ASSERT_EQ(served.size(), 8u);
+    EXPECT_EQ(served[7], "Local Name");
 }
 
 }  // namespace
