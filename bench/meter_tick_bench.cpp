@@ -1,0 +1,138 @@
+// The meter's own cost of one steady-state tick: a 64-processor machine at a
+// constant load, so every tick samples and none redraws. Counts the heap
+// allocations a tick makes as well as its time.
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "app/gaugelet_dlg.h"
+#include "perf/perf_block_builder.h"
+#include "perf/perf_layout.h"
+#include "platform/fake/fake_system.h"
+#include "platform/fake/memory_pixels.h"
+#include "platform/fake/memory_registry.h"
+#include "platform/fake/recording_shell.h"
+#include "platform/fake/recording_window.h"
+
+namespace {
+std::atomic<long> g_allocations{0};
+}
+
+void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+constexpr std::int64_t kTimeMark = 0x0123456789ABCDEF;
+constexpr std::uint64_t kIdleMark = 0x0FEDCBA987654321;
+
+// Where a marked 8-byte value sits in the block.
+std::size_t OffsetOf(const std::vector<std::uint8_t>& block, std::uint64_t mark) {
+    for (std::size_t i = 0; i + 8 <= block.size(); ++i) {
+        if (std::memcmp(&block[i], &mark, 8) == 0) {
+            return i;
+        }
+    }
+    std::abort();
+}
+
+// A processor block with 64 instances and "_Total", rewritten in place each
+// fetch so the machine runs at a steady 30 percent.
+struct Machine {
+    MemoryRegistry registry;
+    FakeSystem system;
+    MemoryPixels pixels;
+    RecordingShell shell;
+    RecordingWindow window;
+    std::vector<std::uint8_t> block;
+    std::size_t timeAt = 0;
+    std::size_t idleAt = 0;
+    std::int64_t time = 0;
+    std::uint64_t idle = 0;
+    long fetches = 0;
+
+    Machine() {
+        perf::BlockSpec spec;
+        spec.perfFreq = 10000000;
+        spec.perfTime100nSec = kTimeMark;
+        spec.objects.resize(1);
+        spec.objects[0].nameTitleIndex = 238;
+        spec.objects[0].counters = {{6, perf::kCounterTypeTimer100NsInv, 8}};
+        for (int i = 0; i < 64; ++i) {
+            const std::string name = std::to_string(i);
+            spec.objects[0].instances.push_back(
+                {std::u16string(name.begin(), name.end()), {static_cast<std::uint64_t>(i)}});
+        }
+        spec.objects[0].instances.push_back({u"_Total", {kIdleMark}});
+        block = perf::BuildPerfBlock(spec);
+        timeAt = OffsetOf(block, static_cast<std::uint64_t>(kTimeMark));
+        idleAt = OffsetOf(block, kIdleMark);
+
+        SetRegistry(&registry);
+        SetSystem(&system);
+        SetPixels(&pixels);
+        SetShell(&shell);
+        SetWindow(&window);
+        RegisterTaskIconMessage();
+        system.m_majorVersion = 10;
+        registry.PutMultiString("", win32::kRootLocalMachine,
+                                "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009",
+                                "Counter",
+                                {"6", "% Processor Time", "230", "Process", "238", "Processor"});
+        registry.SetPerformanceDataHandler(
+            [this](const std::string&, const std::string&, const std::string&, std::uint32_t*,
+                   std::uint8_t* data, std::uint32_t* size) {
+                if (data == nullptr || *size < block.size()) {
+                    *size = static_cast<std::uint32_t>(block.size());
+                    return win32::kErrorMoreData;
+                }
+                ++fetches;
+                time += 10000000;
+                idle += 7000000;
+                std::memcpy(&block[timeAt], &time, 8);
+                std::memcpy(&block[idleAt], &idle, 8);
+                std::memcpy(data, block.data(), block.size());
+                *size = static_cast<std::uint32_t>(block.size());
+                return win32::kErrorSuccess;
+            });
+    }
+};
+
+void BM_SteadyTickOf64Processors(benchmark::State& state) {
+    Machine machine;
+    CGaugeletDlg::ResetProcessState();
+    machine.window.m_script = [&](RecordingWindow& window) {
+        for (int i = 0; i < 10; ++i) {
+            window.Tick();  // past the first samples and the first frame
+        }
+        const long allocationsBefore = g_allocations.load();
+        const long fetchesBefore = machine.fetches;
+        for (auto _ : state) {
+            window.Tick();
+        }
+        const double ticks = static_cast<double>(state.iterations());
+        state.counters["allocs/tick"] =
+            static_cast<double>(g_allocations.load() - allocationsBefore) / ticks;
+        state.counters["fetches/tick"] = static_cast<double>(machine.fetches - fetchesBefore) / ticks;
+    };
+    CGaugeletDlg dlg;
+    dlg.DoModal();
+}
+BENCHMARK(BM_SteadyTickOf64Processors);
+
+}  // namespace
