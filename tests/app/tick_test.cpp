@@ -4,27 +4,6 @@ namespace {
 
 using Tick = MeterTest;
 
-// The frame the notification area shows now: the icon's frame index is not
-// kept, so compare with a fresh icon of each frame.
-int ShownFrame(MeterTest& test, CGaugeletDlg& dlg) {
-    const RecordingShell::ShownIcon* shown = test.m_shell.Find(RecordingWindow::kDialog, 0xFFFFFFFFu);
-    if (shown == nullptr || shown->icon == 0) {
-        return -1;
-    }
-    const IconImage* image = test.m_pixels.FindIcon(shown->icon);
-    for (int frame = 0; frame < dlg.m_taskIcon.GetFrameCount(); ++frame) {
-        const IconHandle icon = dlg.m_taskIcon.GetFrameIcon(frame);
-        const IconImage* candidate = test.m_pixels.FindIcon(icon);
-        const bool same = image != nullptr && candidate != nullptr &&
-                          candidate->colour.pixels == image->colour.pixels;
-        test.m_pixels.DestroyIcon(icon);
-        if (same) {
-            return frame;
-        }
-    }
-    return -2;
-}
-
 TEST_F(Tick, FramesFollowTheLoadAndTicksWithoutLoadChangeNothing) {
     m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "Desktop", 1);
     Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
@@ -33,7 +12,7 @@ TEST_F(Tick, FramesFollowTheLoadAndTicksWithoutLoadChangeNothing) {
         EXPECT_EQ(StaticIcon(), 0u);
         TickAt(window, 50);
         EXPECT_EQ(dlg.m_nFrame, 5);
-        EXPECT_EQ(ShownFrame(*this, dlg), 5);
+        EXPECT_EQ(TrayFrame(dlg), 5);
         TickAt(window, 100);
         EXPECT_EQ(dlg.m_nFrame, 11);
         TickAt(window, 0);
@@ -46,7 +25,7 @@ TEST_F(Tick, FramesFollowTheLoadAndTicksWithoutLoadChangeNothing) {
         EXPECT_EQ(dlg.m_nFrame, 0);
         TickAt(window, 10);
         EXPECT_EQ(dlg.m_nFrame, 1);
-        EXPECT_EQ(ShownFrame(*this, dlg), 1);
+        EXPECT_EQ(TrayFrame(dlg), 1);
         EXPECT_NE(StaticIcon(), 0u);
         EXPECT_TRUE(window.m_visible);
     });
@@ -61,17 +40,17 @@ TEST_F(Tick, SuspendShowsIdleAndKeepsTheTipAndTheRhythm) {
         TickAt(window, 60);
         EXPECT_EQ(dlg.m_nFrame, 6);
         window.Command(103);
-        EXPECT_EQ(ShownFrame(*this, dlg), 0);
+        EXPECT_EQ(TrayFrame(dlg), 0);
         EXPECT_EQ(dlg.m_taskIcon.GetTip(), "gaugelet (suspended)");
         TickAt(window, 100);
-        EXPECT_EQ(ShownFrame(*this, dlg), 0);
+        EXPECT_EQ(TrayFrame(dlg), 0);
         EXPECT_EQ(dlg.m_nFrame, 6);
         EXPECT_FALSE(window.m_visible);  // hidden while the desktop display is off
         window.Command(103);
         EXPECT_EQ(dlg.m_taskIcon.GetTip(), "gaugelet");
         TickAt(window, 20);  // the average over the suspension: 60 %
         EXPECT_EQ(dlg.m_nFrame, 6);
-        EXPECT_EQ(ShownFrame(*this, dlg), 0);  // same frame as before: not shown again
+        EXPECT_EQ(TrayFrame(dlg), 0);  // same frame as before: not shown again
     });
     EXPECT_EQ(m_pixels.LiveIcons(), 0u);
     EXPECT_EQ(m_pixels.BadReleases(), 0);
@@ -84,7 +63,7 @@ TEST_F(Tick, UnusableQueryShowsIdleAndRetriesEveryThirdTick) {
         EXPECT_EQ(window.m_boxes[0].text, "Failed to create performance data query !");
         window.Tick();
         EXPECT_EQ(dlg.m_nFrame, 0);
-        EXPECT_EQ(ShownFrame(*this, dlg), 0);
+        EXPECT_EQ(TrayFrame(dlg), 0);
     });
 }
 
