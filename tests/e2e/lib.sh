@@ -78,16 +78,16 @@ e2e_start_display() {
 }
 
 # One booted prefix per build folder, copied for every check: booting takes
-# half a minute, a copy of hard links none. Wine replaces its registry files
-# by renaming, so a copy never writes through to the template.
+# half a minute, a copy of hard links none. Wine rewrites its registry files
+# in place, so those are copied for real.
 e2e_template_prefix() {
     local template="$1/template-prefix"
     if [ ! -f "$template/system.reg" ]; then
         rm -rf "$template" "$template.new"
         mkdir -p "$template.new" || e2e_abort "cannot make $template.new"
         (
+            # Booted without a display, a prefix's desktop has no tray.
             export WINEPREFIX="$template.new"
-            unset DISPLAY
             timeout 180 wineboot -i >/dev/null 2>&1 || exit 1
             timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
                 /t REG_DWORD /d 0 /f >/dev/null 2>&1 || exit 1
@@ -98,6 +98,11 @@ e2e_template_prefix() {
         mv "$template.new" "$template" || e2e_abort "cannot move $template.new"
     fi
     cp -al "$template" "$WINEPREFIX" || e2e_abort "cannot copy $template"
+    local hive
+    for hive in "$template"/*.reg; do
+        rm -f "$WINEPREFIX/${hive##*/}"
+        cp "$hive" "$WINEPREFIX/" || e2e_abort "cannot copy $hive"
+    done
 }
 
 e2e_init() {
@@ -119,8 +124,8 @@ e2e_init() {
     export WINEPREFIX="$E2E_WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     trap e2e_cleanup EXIT
     trap 'exit 1' INT TERM HUP
-    e2e_template_prefix "$4"
     e2e_start_display
+    e2e_template_prefix "$4"
 }
 
 e2e_reg_add() {
@@ -269,7 +274,7 @@ e2e_read_frames() {
     E2E_WINDOW_FRAME=-1
     [ -n "$tray" ] && E2E_TRAY_FRAME=$(e2e_builtin_frame "$E2E_SHOT" $tray)
     [ -n "$window" ] && E2E_WINDOW_FRAME=$(e2e_builtin_frame "$E2E_SHOT" $window)
-    e2e_log "  $1: notification icon frame $E2E_TRAY_FRAME, window frame $E2E_WINDOW_FRAME"
+    e2e_log "  $1: notification icon frame $E2E_TRAY_FRAME, window frame $E2E_WINDOW_FRAME at $window"
 }
 
 # Polls for at most SECONDS until the shown frames pass an awk condition on
@@ -326,9 +331,9 @@ e2e_tooltip() {
     local tray
     tray=$(e2e_tray_geometry) || return 1
     set -- $tray
-    xdotool mousemove 300 300
-    sleep 0.3
-    xdotool mousemove $(($1 + 10)) $(($2 + 10))
+    # Wine's tray shows the tip after more than one move over the icon.
+    xdotool mousemove 300 300 sleep 0.3 mousemove $(($1 + 8)) $(($2 + 8)) sleep 0.1 \
+        mousemove $(($1 + 10)) $(($2 + 10)) sleep 0.1 mousemove $(($1 + 11)) $(($2 + 11))
     e2e_wait_for 10 e2e_tooltip_shown || return 1
     e2e_probe visible-windows tooltips_class32 | head -n 1 | cut -d' ' -f6-
     xdotool mousemove 300 300
@@ -361,3 +366,14 @@ e2e_wait_meter_ready() {
         sleep 0.5
     done
 }
+
+# The same from the X side, fast enough for many rounds: a menu is the
+# meter's one mapped top-level X window without a name.
+e2e_menu_shown_x() {
+    local id
+    for id in $(xdotool search --onlyvisible --maxdepth 1 --classname '^gaugelet\.exe$' 2>/dev/null); do
+        [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] && return 0
+    done
+    return 1
+}
+e2e_menu_gone_x() { ! e2e_menu_shown_x; }
