@@ -157,5 +157,7 @@ void CGaugeletDlg::OnSuspend() {
         m_taskIcon.SetTip(s_strNormalTip + " (suspended)");
     } else {
         m_taskIcon.SetTip(s_strNormalTip);
+        // The displays still show the idle frame: the next tick must redraw.
+        m_nFrame = -1;
     }
 }

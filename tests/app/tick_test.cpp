@@ -50,7 +50,7 @@ TEST_F(Tick, SuspendShowsIdleAndKeepsTheTipAndTheRhythm) {
         EXPECT_EQ(dlg.m_taskIcon.GetTip(), "gaugelet");
         TickAt(window, 20);  // the average over the suspension: 60 %
         EXPECT_EQ(dlg.m_nFrame, 6);
-        EXPECT_EQ(TrayFrame(dlg), 0);  // same frame as before: not shown again
+        EXPECT_EQ(TrayFrame(dlg), 6);  // the same frame as before is shown again
     });
     EXPECT_EQ(m_pixels.LiveIcons(), 0u);
     EXPECT_EQ(m_pixels.BadReleases(), 0);
