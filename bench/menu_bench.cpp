@@ -10,11 +10,7 @@
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
 #include "perf/perf_query.h"
-#include "platform/fake/fake_system.h"
-#include "platform/fake/memory_pixels.h"
-#include "platform/fake/memory_registry.h"
-#include "platform/fake/recording_shell.h"
-#include "platform/fake/recording_window.h"
+#include "platform/fake/fake_machine.h"
 
 namespace {
 
@@ -34,38 +30,12 @@ std::vector<std::uint8_t> ObjectBlock(std::uint32_t titleIndex, std::size_t inst
 }
 
 // The blocks are built once, so the figures are those of the meter's code.
-struct Machine {
-    MemoryRegistry registry;
-    FakeSystem system;
-    MemoryPixels pixels;
-    RecordingShell shell;
-    RecordingWindow window;
+struct Machine : FakeMachine {
     std::vector<std::uint8_t> processes = ObjectBlock(230, 1000);
     std::vector<std::uint8_t> processor = ObjectBlock(238, 2);
 
     Machine() {
-        SetRegistry(&registry);
-        SetSystem(&system);
-        SetPixels(&pixels);
-        SetShell(&shell);
-        SetWindow(&window);
-        RegisterTaskIconMessage();
-        registry.PutMultiString("", win32::kRootLocalMachine,
-                                "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009",
-                                "Counter",
-                                {"6", "% Processor Time", "230", "Process", "238", "Processor"});
-        registry.SetPerformanceDataHandler(
-            [this](const std::string&, const std::string&, const std::string& name,
-                   std::uint32_t*, std::uint8_t* data, std::uint32_t* size) {
-                const std::vector<std::uint8_t>& block = name == "230" ? processes : processor;
-                if (data == nullptr || *size < block.size()) {
-                    *size = static_cast<std::uint32_t>(block.size());
-                    return win32::kErrorMoreData;
-                }
-                std::memcpy(data, block.data(), block.size());
-                *size = static_cast<std::uint32_t>(block.size());
-                return win32::kErrorSuccess;
-            });
+        ServeBlocks([this](const std::string& name) { return name == "230" ? &processes : &processor; });
     }
 };
 

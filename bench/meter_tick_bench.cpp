@@ -13,11 +13,7 @@
 #include "app/gaugelet_dlg.h"
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
-#include "platform/fake/fake_system.h"
-#include "platform/fake/memory_pixels.h"
-#include "platform/fake/memory_registry.h"
-#include "platform/fake/recording_shell.h"
-#include "platform/fake/recording_window.h"
+#include "platform/fake/fake_machine.h"
 
 namespace {
 std::atomic<long> g_allocations{0};
@@ -53,12 +49,7 @@ std::size_t OffsetOf(const std::vector<std::uint8_t>& block, std::uint64_t mark)
 
 // A processor block with 64 instances and "_Total", rewritten in place each
 // fetch so the machine runs at a steady 30 percent.
-struct Machine {
-    MemoryRegistry registry;
-    FakeSystem system;
-    MemoryPixels pixels;
-    RecordingShell shell;
-    RecordingWindow window;
+struct Machine : FakeMachine {
     std::vector<std::uint8_t> block;
     std::size_t timeAt = 0;
     std::size_t idleAt = 0;
@@ -83,33 +74,16 @@ struct Machine {
         timeAt = OffsetOf(block, static_cast<std::uint64_t>(kTimeMark));
         idleAt = OffsetOf(block, kIdleMark);
 
-        SetRegistry(&registry);
-        SetSystem(&system);
-        SetPixels(&pixels);
-        SetShell(&shell);
-        SetWindow(&window);
-        RegisterTaskIconMessage();
         system.m_majorVersion = 10;
-        registry.PutMultiString("", win32::kRootLocalMachine,
-                                "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009",
-                                "Counter",
-                                {"6", "% Processor Time", "230", "Process", "238", "Processor"});
-        registry.SetPerformanceDataHandler(
-            [this](const std::string&, const std::string&, const std::string&, std::uint32_t*,
-                   std::uint8_t* data, std::uint32_t* size) {
-                if (data == nullptr || *size < block.size()) {
-                    *size = static_cast<std::uint32_t>(block.size());
-                    return win32::kErrorMoreData;
-                }
-                ++fetches;
-                time += 10000000;
-                idle += 7000000;
-                std::memcpy(&block[timeAt], &time, 8);
-                std::memcpy(&block[idleAt], &idle, 8);
-                std::memcpy(data, block.data(), block.size());
-                *size = static_cast<std::uint32_t>(block.size());
-                return win32::kErrorSuccess;
-            });
+        // The block fits the first fetch buffer: one call is one fetch.
+        ServeBlocks([this](const std::string&) {
+            ++fetches;
+            time += 10000000;
+            idle += 7000000;
+            std::memcpy(&block[timeAt], &time, 8);
+            std::memcpy(&block[idleAt], &idle, 8);
+            return &block;
+        });
     }
 };
 

@@ -14,48 +14,20 @@
 #include "app/gaugelet_dlg.h"
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
-#include "platform/fake/fake_system.h"
-#include "platform/fake/memory_pixels.h"
-#include "platform/fake/memory_registry.h"
-#include "platform/fake/recording_shell.h"
-#include "platform/fake/recording_window.h"
+#include "platform/fake/fake_machine.h"
 
 inline const char kSettings[] = "Software\\Brindleworks\\Gaugelet";
 
 class MeterTest : public ::testing::Test {
 public:
     void SetUp() override {
-        SetRegistry(&m_registry);
-        SetSystem(&m_system);
-        SetPixels(&m_pixels);
-        SetShell(&m_shell);
-        SetWindow(&m_window);
-        RegisterTaskIconMessage();
         CGaugeletDlg::ResetProcessState();
         g_nPerfDataUsers = 0;
         m_system.m_majorVersion = 5;
-        m_registry.PutMultiString("", win32::kRootLocalMachine,
-                                  "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009",
-                                  "Counter",
-                                  {"6", "% Processor Time", "230", "Process", "238", "Processor"});
-        m_registry.SetPerformanceDataHandler(
-            [this](const std::string&, const std::string&, const std::string& name,
-                   std::uint32_t*, std::uint8_t* data, std::uint32_t* size) {
-                if (size == nullptr) {
-                    return win32::kErrorInvalidParameter;
-                }
-                const std::vector<std::uint8_t> block = Block(name);
-                if (block.empty()) {
-                    return win32::kErrorFileNotFound;
-                }
-                if (data == nullptr || *size < block.size()) {
-                    *size = static_cast<std::uint32_t>(block.size());
-                    return win32::kErrorMoreData;
-                }
-                std::memcpy(data, block.data(), block.size());
-                *size = static_cast<std::uint32_t>(block.size());
-                return win32::kErrorSuccess;
-            });
+        m_machine.ServeBlocks([this](const std::string& name) {
+            m_served = Block(name);
+            return &m_served;
+        });
     }
 
     // Idle time of "_Total"/"0" and the block's time; processes with their times.
@@ -122,11 +94,13 @@ public:
         return FrameOf(dlg, shown == nullptr ? 0 : shown->icon);
     }
 
-    MemoryRegistry m_registry;
-    FakeSystem m_system;
-    MemoryPixels m_pixels;
-    RecordingShell m_shell;
-    RecordingWindow m_window;
+    FakeMachine m_machine;
+    MemoryRegistry& m_registry = m_machine.registry;
+    FakeSystem& m_system = m_machine.system;
+    MemoryPixels& m_pixels = m_machine.pixels;
+    RecordingShell& m_shell = m_machine.shell;
+    RecordingWindow& m_window = m_machine.window;
+    std::vector<std::uint8_t> m_served;
     std::int64_t m_time = 1000;
     std::uint64_t m_idle = 0;
     std::vector<std::pair<std::string, std::uint64_t>> m_processes;

@@ -1,0 +1,64 @@
+// A whole machine for the meter window's tests and benchmarks: every seam
+// installed over its in-memory or recording fake, and the standard counter
+// names in place.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_system.h"
+#include "platform/fake/memory_pixels.h"
+#include "platform/fake/memory_registry.h"
+#include "platform/fake/recording_shell.h"
+#include "platform/fake/recording_window.h"
+#include "taskicon/task_icon.h"
+
+struct FakeMachine {
+    // The block for a title index, or null (or empty) where the object is missing.
+    using BlockSource = std::function<const std::vector<std::uint8_t>*(const std::string& name)>;
+
+    FakeMachine() {
+        SetRegistry(&registry);
+        SetSystem(&system);
+        SetPixels(&pixels);
+        SetShell(&shell);
+        SetWindow(&window);
+        RegisterTaskIconMessage();
+        registry.PutMultiString("", win32::kRootLocalMachine,
+                                "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009",
+                                "Counter",
+                                {"6", "% Processor Time", "230", "Process", "238", "Processor"});
+    }
+
+    // Serves the performance data as the real key does, ERROR_MORE_DATA
+    // with the size needed for a short buffer.
+    void ServeBlocks(BlockSource source) {
+        registry.SetPerformanceDataHandler(
+            [source](const std::string&, const std::string&, const std::string& name,
+                     std::uint32_t*, std::uint8_t* data, std::uint32_t* size) {
+                if (size == nullptr) {
+                    return win32::kErrorInvalidParameter;
+                }
+                const std::vector<std::uint8_t>* block = source(name);
+                if (block == nullptr || block->empty()) {
+                    return win32::kErrorFileNotFound;
+                }
+                if (data == nullptr || *size < block->size()) {
+                    *size = static_cast<std::uint32_t>(block->size());
+                    return win32::kErrorMoreData;
+                }
+                std::memcpy(data, block->data(), block->size());
+                *size = static_cast<std::uint32_t>(block->size());
+                return win32::kErrorSuccess;
+            });
+    }
+
+    MemoryRegistry registry;
+    FakeSystem system;
+    MemoryPixels pixels;
+    RecordingShell shell;
+    RecordingWindow window;
+};
