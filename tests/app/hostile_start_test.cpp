@@ -89,9 +89,7 @@ TEST_F(HostileStart, StoredRectangleIsPlacedAsStored) {
 }
 
 TEST_F(HostileStart, OddMachineNamesAreReportedWhole) {
-    struct App : CGaugeletApp {
-        bool InitInstance() override { return false; }
-    } app;
+    CommandLineApp app("");
     const std::string names[] = {std::string(300, 'm'), std::string("\x01\xff\"%s%n\\\\", 10)};
     for (const std::string& name : names) {
         app.m_strCmdLine = name;

@@ -59,10 +59,7 @@ TEST_F(Init, BothDisplaysOffTurnsTheIconOnAndTopMostPlacesInOneCall) {
 }
 
 TEST_F(Init, UnreachableMachineIsReportedThenTheLocalOneWatched) {
-    struct App : CGaugeletApp {
-        bool InitInstance() override { return false; }
-    } app;
-    app.m_strCmdLine = "far away ";
+    CommandLineApp app("far away ");
     m_registry.SetMachineAnswers("far away ", false);
     Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
         ASSERT_EQ(window.m_boxes.size(), 1u);
@@ -75,14 +72,8 @@ TEST_F(Init, UnreachableMachineIsReportedThenTheLocalOneWatched) {
 }
 
 TEST_F(Init, RemoteVersionDecidesAndNameExtendsTheTip) {
-    struct App : CGaugeletApp {
-        bool InitInstance() override { return false; }
-    } app;
-    app.m_strCmdLine = "\\\\box";
-    m_registry.SetMachineAnswers("\\\\box", true);
-    m_registry.PutString("\\\\box", win32::kRootLocalMachine,
-                         "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion",
-                         "4.0");
+    CommandLineApp app("\\\\box");
+    ReachableMachine("\\\\box", "4.0");
     Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
         EXPECT_EQ(dlg.m_instanceName, "0");
         EXPECT_EQ(dlg.m_taskIcon.GetTip(), "gaugelet (\\\\box)");

@@ -126,14 +126,8 @@ TEST_F(Menu, NotificationIconOpensTheSkinDialogOrTheMenuAndIgnoresTheRest) {
 }
 
 TEST_F(Menu, SuspendHoldsTheIdleFrameAndRestoresTheRemoteTip) {
-    struct App : CGaugeletApp {
-        bool InitInstance() override { return false; }
-    } app;
-    app.m_strCmdLine = "\\\\box";
-    m_registry.SetMachineAnswers("\\\\box", true);
-    m_registry.PutString("\\\\box", win32::kRootLocalMachine,
-                         "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion",
-                         "5.0");
+    CommandLineApp app("\\\\box");
+    ReachableMachine("\\\\box", "5.0");
     m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "Desktop", 1);
     Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
         std::uint32_t choice = 103;

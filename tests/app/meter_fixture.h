@@ -18,6 +18,12 @@
 
 inline const char kSettings[] = "Software\\Brindleworks\\Gaugelet";
 
+// An application object that only gives the meter its command line.
+struct CommandLineApp : CGaugeletApp {
+    explicit CommandLineApp(const std::string& commandLine) { m_strCmdLine = commandLine; }
+    bool InitInstance() override { return false; }
+};
+
 class MeterTest : public ::testing::Test {
 public:
     void SetUp() override {
@@ -28,6 +34,14 @@ public:
             m_served = Block(name);
             return &m_served;
         });
+    }
+
+    // A remote machine that answers and reports the given version.
+    void ReachableMachine(const std::string& name, const std::string& version) {
+        m_registry.SetMachineAnswers(name, true);
+        m_registry.PutString(name, win32::kRootLocalMachine,
+                             "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion",
+                             version);
     }
 
     // Idle time of "_Total"/"0" and the block's time; processes with their times.
