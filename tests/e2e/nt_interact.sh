@@ -96,6 +96,16 @@ e2e_check "watching the meter itself shows idle while the helper works" \
     e2e_wait_frames 8 't <= 1 && w <= 1' watch-meter
 timeout 20 tail --pid="$E2E_BUSY" -f /dev/null
 
+# "_Total" is the last process item, whatever else is listed: up from the
+# top to "Processes...", into the submenu, up to its last item.
+xdotool mousemove $((x + 50)) $((y + 40)) click 3
+e2e_wait_for 10 e2e_menu_shown_x || e2e_abort "the menu did not open"
+xdotool key Up Up Right Up Return
+e2e_wait_for 10 e2e_menu_gone_x || e2e_abort "the menu did not close"
+e2e_start_busy 10 2
+e2e_check "\"_Total\" returns to the whole processor" e2e_wait_frames 8 "$E2E_LOADED" total
+timeout 20 tail --pid="$E2E_BUSY" -f /dev/null
+
 before=$(e2e_probe gui-resources Gaugelet) || e2e_abort "no GUI object count of the meter"
 for i in $(seq 100); do
     xdotool mousemove $((x + 50)) $((y + 40)) click 3
