@@ -90,7 +90,7 @@ TEST_F(HostileStart, StoredRectangleIsPlacedAsStored) {
 
 TEST_F(HostileStart, OddMachineNamesAreReportedWhole) {
     CommandLineApp app("");
-    const std::string names[] = {std::string(300, 'm'), std::string("\x01\xff\"%s%n\\\\", 10)};
+    const std::string names[] = {std::string(300, 'm'), std::string("\x01\xff\"%s%n\\\\")};
     for (const std::string& name : names) {
         app.m_strCmdLine = name;
         m_window.m_boxes.clear();
