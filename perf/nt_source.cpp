@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "perf/buffer_growth.h"
 #include "perf/perf_layout.h"
 #include "perf/perf_query.h"
 #include "platform/registry_api.h"
@@ -120,8 +121,6 @@ std::string CPerfQuery::LookupTitleName(std::int32_t index) {
     return std::string();
 }
 
-// Grows at least twofold and past what the system asked for, up to a cap,
-// so a large block costs a few rounds and a lying size cannot exhaust memory.
 std::uint8_t* CPerfQuery::FetchObjectData(std::uint32_t& byteCount) {
     const std::string valueName = LookupTitleIndex(m_strObject);
     std::uint32_t capacity = kFirstFetchSize;
@@ -137,11 +136,8 @@ std::uint8_t* CPerfQuery::FetchObjectData(std::uint32_t& byteCount) {
         if (status != win32::kErrorMoreData || capacity >= kFetchCap) {
             return nullptr;
         }
-        std::uint64_t wanted = static_cast<std::uint64_t>(capacity) * 2u;
-        if (size > capacity && static_cast<std::uint64_t>(size) + kFetchMargin > wanted) {
-            wanted = static_cast<std::uint64_t>(size) + kFetchMargin;
-        }
-        capacity = wanted > kFetchCap ? kFetchCap : static_cast<std::uint32_t>(wanted);
+        capacity = static_cast<std::uint32_t>(
+            perf::GrownBufferSize(capacity, size, kFetchMargin, kFetchCap));
     }
 }
 

@@ -193,6 +193,21 @@ bool GenericRegistryObject::GetBinary(const std::string& subKey, const std::stri
     return true;
 }
 
+std::vector<std::string> SplitMultiString(const std::uint8_t* data, std::uint32_t size) {
+    std::vector<std::string> list;
+    const char* const text = reinterpret_cast<const char*>(data);
+    std::uint32_t pos = 0;
+    while (data != nullptr && pos < size && text[pos] != '\0') {
+        std::uint32_t end = pos;
+        while (end < size && text[end] != '\0') {
+            ++end;
+        }
+        list.emplace_back(text + pos, end - pos);
+        pos = end + 1;
+    }
+    return list;
+}
+
 bool GenericRegistryObject::GetStringList(const std::string& subKey, const std::string& name,
                                           std::vector<std::string>& list) {
     list.clear();
@@ -206,16 +221,7 @@ bool GenericRegistryObject::GetStringList(const std::string& subKey, const std::
         std::uint8_t* data = nullptr;
         std::uint32_t size = 0;
         GetBinary(subKey, name, data, size);
-        const char* const text = reinterpret_cast<const char*>(data);
-        std::uint32_t pos = 0;
-        while (data != nullptr && pos < size && text[pos] != '\0') {
-            std::uint32_t end = pos;
-            while (end < size && text[end] != '\0') {
-                ++end;
-            }
-            list.emplace_back(text + pos, end - pos);
-            pos = end + 1;
-        }
+        list = SplitMultiString(data, size);
         delete[] data;
     }
     Registry().CloseKey(key);

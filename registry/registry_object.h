@@ -27,6 +27,10 @@ struct RegistryRect {
     RegistryRect& operator=(const RegistryRect& other);
 };
 
+// The texts of a REG_MULTI_SZ value, up to its empty text or its end,
+// whichever comes first; nothing is read past size.
+std::vector<std::string> SplitMultiString(const std::uint8_t* data, std::uint32_t size);
+
 class GenericRegistryObject {
 public:
     GenericRegistryObject() = default;

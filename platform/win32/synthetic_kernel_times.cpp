@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "perf/buffer_growth.h"
+
 namespace {
 
 constexpr std::uint32_t kSystemProcessInformation = 5;
@@ -112,11 +114,8 @@ bool KernelTimes::Query(std::uint32_t infoClass, std::vector<std::uint8_t>& buff
         if (status != kStatusInfoLengthMismatch || buffer.size() >= kBufferCap) {
             return false;
         }
-        std::size_t wanted = buffer.size() * 2u;
-        if (std::size_t{returned} + kBufferMargin > wanted) {
-            wanted = std::size_t{returned} + kBufferMargin;
-        }
-        buffer.resize(wanted > kBufferCap ? kBufferCap : wanted);
+        buffer.resize(static_cast<std::size_t>(
+            perf::GrownBufferSize(buffer.size(), returned, kBufferMargin, kBufferCap)));
     }
 }
 

@@ -4,8 +4,10 @@
 
 #include <cstring>
 
+#include "perf/buffer_growth.h"
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
+#include "registry/registry_object.h"
 
 namespace {
 
@@ -30,21 +32,6 @@ constexpr std::uint32_t kSystemReadCap = 64u * 1024u * 1024u;
 
 bool SameText(const std::string& a, const char* b) {
     return lstrcmpiA(a.c_str(), b) == 0;
-}
-
-std::vector<std::string> SplitMultiString(const std::uint8_t* data, std::uint32_t size) {
-    std::vector<std::string> list;
-    const char* const text = reinterpret_cast<const char*>(data);
-    std::uint32_t pos = 0;
-    while (pos < size && text[pos] != '\0') {
-        std::uint32_t end = pos;
-        while (end < size && text[end] != '\0') {
-            ++end;
-        }
-        list.emplace_back(text + pos, end - pos);
-        pos = end + 1;
-    }
-    return list;
 }
 
 bool TableHoldsStandardNames(const std::uint8_t* data, std::uint32_t size) {
@@ -316,11 +303,8 @@ bool SyntheticPerfData::SystemValueServes(win32::RegKey key, const std::string& 
         if (status != win32::kErrorMoreData || capacity >= kSystemReadCap) {
             return false;
         }
-        std::uint64_t wanted = std::uint64_t{capacity} * 2u;
-        if (std::uint64_t{size} + kSystemReadMargin > wanted) {
-            wanted = std::uint64_t{size} + kSystemReadMargin;
-        }
-        capacity = wanted > kSystemReadCap ? kSystemReadCap : static_cast<std::uint32_t>(wanted);
+        capacity = static_cast<std::uint32_t>(
+            perf::GrownBufferSize(capacity, size, kSystemReadMargin, kSystemReadCap));
     }
 }
 
