@@ -15,7 +15,8 @@ set(GAUGELET_WINE_ENV
 
 if(WIN32 AND NOT TEST wine_prefix)
     add_test(NAME wine_prefix
-        COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/prefix-init.sh ${GAUGELET_WINEPREFIX})
+        COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/prefix-init.sh ${GAUGELET_WINEPREFIX}
+                $<TARGET_FILE:gaugelet>)
     set_tests_properties(wine_prefix PROPERTIES
         FIXTURES_SETUP wine
         SKIP_RETURN_CODE 77

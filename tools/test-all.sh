@@ -1,39 +1,33 @@
-#!/bin/sh
+#!/bin/bash
 # Builds every preset and runs every test: natively (with sanitizers), and
-# the Win32 builds under Wine, the end-to-end checks included.
-set -e
+# the Win32 builds under Wine, the end-to-end checks included. Exits non-zero
+# when anything fails, crashes, times out, cannot set up or does not run; its
+# last line counts the tests.
+set -u
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
+tools/install-deps.sh || { echo "FAILED: could not install what the tests need"; exit 1; }
+
+phase() { printf '== %s (%d s so far)\n' "$1" "$SECONDS"; }
 
 jobs=$(nproc)
 for preset in native native-release mingw64 mingw32 fuzz; do
-    echo "== build $preset"
-    cmake --preset "$preset" >/dev/null
-    cmake --build "build/$preset" -j "$jobs"
-done
-
-summary=""
-status=0
-for preset in native mingw64 mingw32; do
-    echo "== test $preset"
-    log="build/$preset/ctest.log"
-    if ! ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log"; then
-        status=1
+    phase "build $preset"
+    if ! cmake --preset "$preset" >/dev/null || ! cmake --build "build/$preset" -j "$jobs"; then
+        echo "FAILED: the $preset build"
+        echo "0 passed, 1 failed, 0 skipped"
+        exit 1
     fi
-    summary="$summary
-$preset: $(grep -E 'tests passed' "$log" || echo 'no summary')"
 done
 
-passed=0; failed=0; skipped=0
+status=0
+reports=()
 for preset in native mingw64 mingw32; do
-    log="build/$preset/ctest.log"
-    total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log")
-    f=$(sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$log")
-    s=$(grep -c -E '\*\*\*Skipped|Not Run' "$log" || true)
-    passed=$((passed + ${total:-0} - ${f:-0} - s))
-    failed=$((failed + ${f:-0}))
-    skipped=$((skipped + s))
+    phase "test $preset"
+    report="$PWD/build/$preset/ctest-report.xml"
+    rm -f "$report"
+    ctest --preset "$preset" -j "$jobs" --output-junit "$report" || status=1
+    reports+=("$preset=$report")
 done
-echo "$summary"
-echo "total: $passed passed, $failed failed, $skipped skipped"
+phase "summary"
+python3 tools/test-summary.py "${reports[@]}" || status=1
 exit $status

@@ -5,6 +5,7 @@
 #   e2e_init NAME GAUGELET_EXE PROBE_EXE WORK_ROOT
 
 E2E_FAILURES=0
+E2E_WINE="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tools/wine.sh"
 E2E_PIDS=""
 E2E_XVFB=""
 
@@ -45,7 +46,7 @@ e2e_cleanup() {
     local status=$?
     local pid
     if [ -n "$WINEPREFIX" ] && [ -d "$WINEPREFIX" ]; then
-        timeout 20 wineserver -k >/dev/null 2>&1
+        timeout 20 "$E2E_WINE" wineserver -k >/dev/null 2>&1
     fi
     for pid in $E2E_PIDS; do
         kill "$pid" 2>/dev/null
@@ -88,12 +89,12 @@ e2e_template_prefix() {
         (
             # Booted without a display, a prefix's desktop has no tray.
             export WINEPREFIX="$template.new"
-            timeout 180 wineboot -i >/dev/null 2>&1 || exit 1
-            timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+            timeout 180 "$E2E_WINE" wineboot -i >/dev/null 2>&1 || exit 1
+            timeout 60 "$E2E_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
                 /t REG_DWORD /d 0 /f >/dev/null 2>&1 || exit 1
-            timeout 60 wine reg add 'HKLM\System\CurrentControlSet\Services\winebus' \
+            timeout 60 "$E2E_WINE" reg add 'HKLM\System\CurrentControlSet\Services\winebus' \
                 /v 'Enable SDL' /t REG_DWORD /d 0 /f >/dev/null 2>&1 || exit 1
-            timeout 60 wineserver -w
+            timeout 60 "$E2E_WINE" wineserver -w
         ) || e2e_abort "could not boot a Wine prefix in $template.new"
         mv "$template.new" "$template" || e2e_abort "cannot move $template.new"
     fi
@@ -109,11 +110,12 @@ e2e_init() {
     local name=$1 tool
     E2E_EXE=$2
     E2E_PROBE_SOURCE=$3
-    for tool in wine wineboot wineserver Xvfb xdotool xwd convert timeout; do
+    for tool in Xvfb xdotool xwd convert timeout; do
         command -v "$tool" >/dev/null 2>&1 ||
-            e2e_skip "$tool is not installed; the end-to-end checks need wine, Xvfb, xdotool, xwd and ImageMagick"
+            e2e_skip "$tool is not installed; the end-to-end checks need Xvfb, xdotool, xwd and ImageMagick"
     done
     [ -f "$E2E_EXE" ] || e2e_abort "no meter at $E2E_EXE"
+    "$E2E_WINE" --can-run "$E2E_EXE" || exit $?
     [ -f "$E2E_PROBE_SOURCE" ] || e2e_abort "no probe at $E2E_PROBE_SOURCE"
     E2E_WORK="$4/$name"
     rm -rf "$E2E_WORK"
@@ -129,14 +131,14 @@ e2e_init() {
 }
 
 e2e_reg_add() {
-    timeout 60 wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1 ||
+    timeout 60 "$E2E_WINE" reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1 ||
         e2e_abort "wine reg add $1 $2 failed"
 }
 
 # The data of one value, or nothing (status 1) when it is missing.
 e2e_reg_value() {
     local out
-    out=$(timeout 60 wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || return 1
+    out=$(timeout 60 "$E2E_WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || return 1
     printf '%s\n' "$out" | awk -v name="$2" '
         tolower($1) == tolower(name) && $2 ~ /^REG_/ {
             sub(/^[ \t]*[^ \t]+[ \t]+REG_[A-Z_]+[ \t]*/, ""); print; found = 1 }
@@ -148,12 +150,12 @@ e2e_settings_value() {
 }
 
 e2e_probe() {
-    timeout 30 wine "$E2E_WORK/probe.exe" "$@" 2>>"$E2E_WORK/probe.log"
+    timeout 30 "$E2E_WINE" "$E2E_WORK/probe.exe" "$@" 2>>"$E2E_WORK/probe.log"
 }
 
 # Starts the meter in the background; E2E_METER is the pid of its wine.
 e2e_start_meter() {
-    wine "$E2E_EXE" "$@" >>"$E2E_WORK/meter.log" 2>&1 &
+    "$E2E_WINE" "$E2E_EXE" "$@" >>"$E2E_WORK/meter.log" 2>&1 &
     E2E_METER=$!
     E2E_PIDS="$E2E_PIDS $E2E_METER"
 }
@@ -171,7 +173,7 @@ e2e_wait_meter_exit() {
 
 e2e_start_busy() {
     local seconds=$1 threads=$2
-    wine "$E2E_WORK/busyhelper.exe" busy "$seconds" "$threads" >>"$E2E_WORK/busy.log" 2>&1 &
+    "$E2E_WINE" "$E2E_WORK/busyhelper.exe" busy "$seconds" "$threads" >>"$E2E_WORK/busy.log" 2>&1 &
     E2E_BUSY=$!
     E2E_PIDS="$E2E_PIDS $E2E_BUSY"
 }

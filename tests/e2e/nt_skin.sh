@@ -12,7 +12,7 @@ for colour in '#FF0000' '#0000FF' '#FFFF00' '#FF00FF'; do
     frames="$frames ( -size 12x12 xc:$colour -bordercolor #008080 -border 2 )"
 done
 convert $frames +append -type truecolor "BMP3:$skin" || e2e_abort "cannot write $skin"
-windows_path=$(winepath -w "$skin" 2>/dev/null) || e2e_abort "no Windows path for $skin"
+windows_path=$("$E2E_WINE" winepath -w "$skin" 2>/dev/null) || e2e_abort "no Windows path for $skin"
 e2e_reg_add 'HKCU\Software\Brindleworks\Gaugelet' Skin REG_SZ "$windows_path"
 e2e_reg_add 'HKCU\Software\Brindleworks\Gaugelet' Desktop REG_DWORD 1
 

@@ -7,7 +7,7 @@ e2e_init win9x "$@"
 
 e2e_reg_add 'HKCU\Software\Wine\AppDefaults\gaugelet.exe' Version REG_SZ win98
 e2e_reg_add 'HKCU\Software\Brindleworks\Gaugelet' Desktop REG_DWORD 1
-timeout 60 wine reg add 'HKLM\System\CurrentControlSet\Control\PerfStats\Enum\KERNEL\CPUUsage' \
+timeout 60 "$E2E_WINE" reg add 'HKLM\System\CurrentControlSet\Control\PerfStats\Enum\KERNEL\CPUUsage' \
     /f >/dev/null 2>&1 || e2e_abort "cannot announce the statistic"
 
 # The statistic lives as long as the wineserver, which the meter keeps.

@@ -18,9 +18,10 @@ fi
 GAUGELET_KEEP_DISPLAY=1
 export GAUGELET_KEEP_DISPLAY
 # A server left from a run without display would serve a desktop without a tray.
-wineserver -w 2>/dev/null
+wine="$(dirname "$0")/../../tools/wine.sh"
+"$wine" wineserver -w 2>/dev/null
 "$@"
 status=$?
-wineserver -w 2>/dev/null
+"$wine" wineserver -w 2>/dev/null
 [ -n "$xvfb" ] && kill "$xvfb"
 exit $status

@@ -1,19 +1,25 @@
 #!/bin/sh
 # Creates the Wine prefix that a build's tests share: no crash dialog (a
-# crash fails the test instead of hanging it), no Mono or Gecko prompts.
-set -e
-prefix=${1:?usage: prefix-init.sh PREFIX}
-if ! command -v wine >/dev/null 2>&1; then
-    echo "SKIPPED: wine is not installed; the Win32 tests need it" >&2
-    exit 77
-fi
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# crash fails the test instead of hanging it), no Mono or Gecko prompts, no
+# game-controller poller. Skipped where the build's programs cannot run.
+#   prefix-init.sh PREFIX EXE
+prefix=${1:?usage: prefix-init.sh PREFIX EXE}
+wine="$(dirname "$0")/../../tools/wine.sh"
+"$wine" --can-run "${2:?usage: prefix-init.sh PREFIX EXE}" || exit $?
+export WINEPREFIX="$prefix"
 unset DISPLAY
 if [ ! -f "$prefix/system.reg" ]; then
     mkdir -p "$prefix"
-    wineboot -i >/dev/null 2>&1
+    timeout 300 "$wine" wineboot -i >"$prefix.boot.log" 2>&1
+    timeout 60 "$wine" wineserver -w
+    if [ ! -f "$prefix/system.reg" ]; then
+        echo "FAILED: Wine could not boot a prefix in $prefix (see $prefix.boot.log)" >&2
+        rm -rf "$prefix"
+        exit 1
+    fi
 fi
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-wine reg add 'HKLM\System\CurrentControlSet\Services\winebus' /v 'Enable SDL' /t REG_DWORD /d 0 /f >/dev/null 2>&1
-wineserver -w
+"$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 &&
+    "$wine" reg add 'HKLM\System\CurrentControlSet\Services\winebus' /v 'Enable SDL' /t REG_DWORD /d 0 /f >/dev/null 2>&1 &&
+    "$wine" wineserver -w ||
+    { echo "FAILED: Wine could not set up the prefix $prefix" >&2; exit 1; }
 echo "wine prefix ready: $prefix"
