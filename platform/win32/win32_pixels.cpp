@@ -41,8 +41,9 @@ ImageListHandle Win32Pixels::LoadImageList(std::uint32_t resourceId, int frameWi
 
 ImageListHandle Win32Pixels::CreateImageList(int width, int height, int initialCount,
                                              int growBy) {
+    // The display's depth: the default 16 colours would turn a true-colour skin olive.
     return reinterpret_cast<ImageListHandle>(
-        ImageList_Create(width, height, ILC_MASK, initialCount, growBy));
+        ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, initialCount, growBy));
 }
 
 int Win32Pixels::AddMasked(ImageListHandle list, BitmapHandle bitmap, ColorRef mask) {

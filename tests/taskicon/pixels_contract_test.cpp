@@ -13,6 +13,7 @@ namespace {
 
 constexpr ColorRef kGrey = Rgb(128, 128, 128);
 constexpr ColorRef kBrightGreen = Rgb(0, 255, 0);
+constexpr ColorRef kTransparent = Rgb(0, 128, 128);
 
 class FrameStripTest : public ::testing::Test {
 protected:
@@ -100,6 +101,41 @@ TEST_F(FrameStripTest, KeyColourIsTransparentInEveryFileFormat) {
     ExpectKeyedFrames(WriteSkin("32bit", EncodeBmp(KeyedPattern(32, 16), 32, false)), 2);
     // The columns past the last whole frame are not used.
     ExpectKeyedFrames(WriteSkin("40wide", EncodeBmp(KeyedPattern(40, 16), 24, false)), 2);
+}
+
+// Saturated colours that a 16-colour list would turn olive and black.
+TEST_F(FrameStripTest, TrueColourSkinsKeepTheirColours) {
+    const ColorRef colours[12] = {Rgb(255, 0, 0),   Rgb(255, 128, 0), Rgb(255, 200, 0),
+                                  Rgb(200, 255, 0), Rgb(0, 255, 64),  Rgb(0, 200, 200),
+                                  Rgb(0, 64, 255),  Rgb(128, 0, 255), Rgb(255, 0, 200),
+                                  Rgb(160, 32, 48), Rgb(32, 96, 160), Rgb(250, 240, 230)};
+    BmpPicture picture;
+    picture.width = 16 * 12;
+    picture.height = 16;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            picture.pixels.push_back(x % 16 == 0 ? kTransparent : colours[x / 16]);
+        }
+    }
+    for (const int bits : {24, 32}) {
+        const std::string path =
+            WriteSkin("colours" + std::to_string(bits), EncodeBmp(picture, bits, false));
+        const BitmapHandle bitmap = m_pixels->LoadBitmapFile(path);
+        ASSERT_NE(bitmap, 0u) << path;
+        CTaskIcon strip;
+        ASSERT_TRUE(strip.SetFrames(bitmap)) << path;
+        m_pixels->DeleteBitmap(bitmap);
+        ASSERT_EQ(strip.GetFrameCount(), 12);
+        for (int k = 0; k < 12; ++k) {
+            const IconPixels image = Frame(strip, k);
+            for (std::size_t i = 0; i < image.colour.size(); ++i) {
+                ASSERT_EQ(image.transparent[i], i % 16 == 0) << bits << " bits, frame " << k;
+                if (!image.transparent[i]) {
+                    ASSERT_EQ(image.colour[i], colours[k]) << bits << " bits, frame " << k;
+                }
+            }
+        }
+    }
 }
 
 TEST_F(FrameStripTest, UnusableBitmapsLeaveNoStrip) {
