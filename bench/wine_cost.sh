@@ -11,14 +11,15 @@ exe="$PWD/build/mingw64/app/gaugelet.exe"
 
 work="$PWD/build/mingw64/wine-cost"
 rm -rf "$work"
-tests/wine/prefix-init.sh "$work/prefix" >/dev/null
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+tests/wine/prefix-init.sh "$work/prefix" "$exe" >/dev/null
+export WINEPREFIX="$work/prefix"
+wine="$PWD/tools/wine.sh"
 display=:97
 Xvfb $display -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
-trap 'wineserver -k >/dev/null 2>&1; kill $xvfb 2>/dev/null' EXIT
+trap '"$wine" wineserver -k >/dev/null 2>&1; kill $xvfb 2>/dev/null' EXIT
 sleep 1
-DISPLAY=$display wine "$exe" &
+DISPLAY=$display "$wine" "$exe" &
 
 # wine runs the exe in a process of its own, whose command line is the
 # exe's Windows path; the launcher's is not.
