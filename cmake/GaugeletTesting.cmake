@@ -4,6 +4,13 @@ set(GAUGELET_GTEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest sources")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 add_subdirectory(${GAUGELET_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+if(WIN32)
+    # The win32-thread libstdc++ of GCC 12 has no std::mutex for the
+    # Notification of a thread-safe GoogleTest: give it one over an event.
+    target_compile_definitions(gtest PUBLIC GTEST_HAS_NOTIFICATION_=1)
+    target_compile_options(gtest PUBLIC
+        -include ${PROJECT_SOURCE_DIR}/tests/gtest_win32_notification.h)
+endif()
 
 # Every Wine run of a build shares one prefix below the build folder; the
 # fixture test creates it before the first test that needs it.
