@@ -1,6 +1,6 @@
 #!/bin/sh
 # Runs every fuzz target built in build/fuzz for SECONDS each, from its seed
-# corpus; any crash, sanitizer report or hang fails the run.
+# corpus and dictionary; any crash, sanitizer report or hang fails the run.
 # Each target's full output is kept in build/fuzz/fuzz/NAME.log.
 seconds=${1:-60}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -12,11 +12,13 @@ for target in fuzz_*; do
     name=${target#fuzz_}
     work="work-corpus/$name"
     log="$name.log"
+    dict=
+    [ -f "$here/$name.dict" ] && dict="-dict=$here/$name.dict"
     mkdir -p "$work"
     echo "== fuzz $target for ${seconds}s"
     status=0
     ./"$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
-        -malloc_limit_mb=256 -print_final_stats=1 "$work" "$here/corpus/$name" \
+        -malloc_limit_mb=256 -print_final_stats=1 $dict "$work" "$here/corpus/$name" \
         >"$log" 2>&1 || status=$?
     ran=$((ran + 1))
     if [ "$status" -ne 0 ]; then
