@@ -1,9 +1,11 @@
 // Arbitrary bytes: the first byte splits the input into a counter-name table
 // (REG_MULTI_SZ) and the performance data block that refresh and sample walk.
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
+
+#include <sanitizer/asan_interface.h>
 
 #include "perf/perf_query.h"
 #include "platform/fake/fake_system.h"
@@ -31,7 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 *outSize = static_cast<std::uint32_t>(block.size());
                 return win32::kErrorMoreData;
             }
-            std::memcpy(out, block.data(), block.size());
+            std::copy(block.begin(), block.end(), out);
+            // The query's buffer is larger than the block it gets: a read past
+            // the bytes returned must crash, not quietly find zeros.
+            ASAN_POISON_MEMORY_REGION(out + block.size(), *outSize - block.size());
             *outSize = static_cast<std::uint32_t>(block.size());
             return win32::kErrorSuccess;
         });

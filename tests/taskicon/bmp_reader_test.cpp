@@ -40,6 +40,20 @@ TEST(BmpReader, ReadsEveryDepthInBothRowOrders) {
             EXPECT_EQ(image.pixels, picture.pixels) << bits << " top-down " << topDown;
         }
     }
+    // 5-5-5 keeps empty and full channels exact.
+    BmpPicture saturated;
+    saturated.width = 9;
+    saturated.height = 4;
+    const std::uint8_t full = 255, empty = 0;
+    for (int i = 0; i < 36; ++i) {
+        saturated.pixels.push_back(Rgb(i % 2 == 0 ? full : empty, i % 3 == 0 ? full : empty,
+                                       i % 5 == 0 ? full : empty));
+    }
+    for (const bool topDown : {false, true}) {
+        bmp::Image image;
+        ASSERT_TRUE(Read(EncodeBmp(saturated, 16, topDown), &image));
+        EXPECT_EQ(image.pixels, saturated.pixels) << "top-down " << topDown;
+    }
     const std::vector<ColorRef> palette = {Rgb(9, 9, 9), Rgb(0, 128, 128), Rgb(255, 0, 0)};
     BmpPicture indexed;
     indexed.width = 11;

@@ -54,6 +54,15 @@ std::vector<std::uint8_t> EncodeBmp(const BmpPicture& picture, int bits, bool to
         std::vector<std::uint8_t> line(stride, 0);
         for (std::uint32_t x = 0; x < width; ++x) {
             const ColorRef c = picture.pixels[y * width + x];
+            if (bits == 16) {
+                const std::uint32_t value =
+                    static_cast<std::uint32_t>(Red(c) >> 3) << 10 |
+                    static_cast<std::uint32_t>(Green(c) >> 3) << 5 |
+                    static_cast<std::uint32_t>(Blue(c) >> 3);
+                line[2 * x] = static_cast<std::uint8_t>(value);
+                line[2 * x + 1] = static_cast<std::uint8_t>(value >> 8);
+                continue;
+            }
             if (bits == 24 || bits == 32) {
                 const std::uint32_t at = x * static_cast<std::uint32_t>(bits) / 8;
                 line[at] = Blue(c);

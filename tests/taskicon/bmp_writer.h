@@ -13,8 +13,9 @@ struct BmpPicture {
     std::vector<ColorRef> pixels;  // top row first
 };
 
-// 1, 4 and 8 bits use the palette (every pixel must be in it); 24 and 32 bits
-// store colours directly. A negative height stores the rows top-down.
+// 1, 4 and 8 bits use the palette (every pixel must be in it); 16 bits store
+// 5-5-5 colours, 24 and 32 bits colours directly. A negative height stores
+// the rows top-down.
 std::vector<std::uint8_t> EncodeBmp(const BmpPicture& picture, int bits, bool topDown,
                                     const std::vector<ColorRef>& palette = {});
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
