@@ -10,7 +10,7 @@
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
 #include "perf/perf_query.h"
-#include "platform/fake/fake_machine.h"
+#include "testing/fake_machine.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "app/gaugelet_dlg.h"
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
-#include "platform/fake/fake_machine.h"
+#include "testing/fake_machine.h"
 
 inline const char kSettings[] = "Software\\Brindleworks\\Gaugelet";
 

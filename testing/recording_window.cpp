@@ -1,4 +1,4 @@
-#include "platform/fake/recording_window.h"
+#include "testing/recording_window.h"
 
 std::intptr_t RecordingWindow::RunModalDialog(std::uint32_t, DialogSink& sink) {
     m_sink = &sink;

@@ -1,4 +1,4 @@
-#include "platform/fake/fake_system.h"
+#include "testing/fake_system.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/fake/recording_shell.h"
+#include "testing/recording_shell.h"
 
 #include <cstring>
 
