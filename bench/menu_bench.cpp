@@ -54,7 +54,6 @@ BENCHMARK(BM_ProcessListOfAThousand)->Unit(benchmark::kMillisecond);
 
 void BM_ContextMenuOfAThousand(benchmark::State& state) {
     Machine machine;
-    CGaugeletDlg::ResetProcessState();
     machine.window.m_script = [&](RecordingWindow& window) {
         for (auto _ : state) {
             window.Send(win32::kWmRButtonUp);

@@ -89,7 +89,6 @@ struct Machine : FakeMachine {
 
 void BM_SteadyTickOf64Processors(benchmark::State& state) {
     Machine machine;
-    CGaugeletDlg::ResetProcessState();
     machine.window.m_script = [&](RecordingWindow& window) {
         for (int i = 0; i < 10; ++i) {
             window.Tick();  // past the first samples and the first frame

@@ -27,7 +27,6 @@ struct CommandLineApp : CGaugeletApp {
 class MeterTest : public ::testing::Test {
 public:
     void SetUp() override {
-        CGaugeletDlg::ResetProcessState();
         g_nPerfDataUsers = 0;
         m_system.m_majorVersion = 5;
         m_machine.ServeBlocks([this](const std::string& name) {
