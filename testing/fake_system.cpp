@@ -14,3 +14,15 @@ bool FakeSystem::QueryVersion(win32::OsVersionInfoA* info) {
     std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
     return true;
 }
+
+bool FakeSystem::ReadProcessorIdleTimes(std::vector<std::int64_t>& idle) {
+    ++m_kernelReads;
+    idle = m_processorIdle;
+    return !idle.empty();
+}
+
+bool FakeSystem::ReadProcessTimes(std::vector<ProcessTime>& processes) {
+    ++m_kernelReads;
+    processes = m_processes;
+    return !m_processesFail;
+}
