@@ -32,7 +32,7 @@ bool CGaugeletDlg::WindowProc(std::uint32_t message, std::uintptr_t wParam, std:
 
 bool CGaugeletDlg::OnInitDialog() {
     CDialogBase::OnInitDialog();
-    Window().SetWindowText(m_hWnd, "Gaugelet");
+    Window().SetWindowTitle(m_hWnd, "Gaugelet");
     MakeTransparent();
     Window().SetIcon(m_hWnd, win32::kIconBig, m_hIcon);
     Window().SetIcon(m_hWnd, win32::kIconSmall, m_hIcon);
@@ -55,8 +55,8 @@ bool CGaugeletDlg::OnInitDialog() {
                 majorVersion = std::atoi(text.c_str());
             }
         } else {
-            Window().MessageBox(m_hWnd, "Failed to connect to \n" + m_machineName, "Error",
-                                win32::kMbOk | win32::kMbIconInformation);
+            Window().ShowMessageBox(m_hWnd, "Failed to connect to \n" + m_machineName,
+                                    "Error", win32::kMbOk | win32::kMbIconInformation);
             m_machineName.clear();
         }
     }
@@ -66,8 +66,8 @@ bool CGaugeletDlg::OnInitDialog() {
     const char* object = m_bWinNT ? "Processor" : "KERNEL";
     const char* counter = m_bWinNT ? meter::kPerfCounter : "CPUUsage";
     if (!m_perfQuery.Open(object, counter, m_instanceName, m_machineName)) {
-        Window().MessageBox(m_hWnd, meter::kNotUsableQuery, "Error",
-                            win32::kMbOk | win32::kMbIconInformation);
+        Window().ShowMessageBox(m_hWnd, meter::kNotUsableQuery, "Error",
+                                win32::kMbOk | win32::kMbIconInformation);
     }
 
     ReadSettingsAndPlace();

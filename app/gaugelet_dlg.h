@@ -17,10 +17,6 @@ public:
     CGaugeletDlg();
     ~CGaugeletDlg() override;
 
-    // Forgets what the ticks and Suspend remember across the process, so a
-    // second meter in the same process (a test) starts like a fresh program.
-    static void ResetProcessState();
-
     bool LoadSkin(const std::string& path);
     void ShowFrame(std::int32_t frame);
     void ShowContextMenu();
@@ -78,4 +74,13 @@ private:
     void StoreSettings();
     void MakeTransparent();
     void ReadSettingsAndPlace();
+
+    // What the ticks and Suspend remember for the meter's whole life: a
+    // re-opened query or a suspension does not reset them.
+    std::int32_t m_nTicks = 0;
+    bool m_bFirstSample = true;
+    std::int64_t m_prevCounter = 0;
+    std::int64_t m_prevTime = 0;
+    bool m_bNormalTipTaken = false;
+    std::string m_strNormalTip;
 };

@@ -38,7 +38,7 @@ void CGaugeletDlg::ShowContextMenu() {
 
     window.SetForegroundWindow(m_hWnd);
     window.TrackPopupMenu(menu, window.GetCursorPos(), m_hWnd);
-    window.PostMessage(m_hWnd, win32::kWmNull, 0, 0);
+    window.PostWindowMessage(m_hWnd, win32::kWmNull, 0, 0);
     window.SetTimer(m_hWnd, meter::kTimerId, meter::kTimerPeriodMs);
     // A pop-up appended to the menu goes with the menu.
     if (!m_bWinNT) {
@@ -146,8 +146,8 @@ void CGaugeletDlg::OnSkin() {
     if (Window().OpenFileDialog(".bmp", "*.bmp",
                                 win32::kOfnHideReadOnly | win32::kOfnOverwritePrompt, path) &&
         !LoadSkin(path)) {
-        Window().MessageBox(m_hWnd, "This bitmap is not usable as a skin !", "Gaugelet",
-                            win32::kMbOk | win32::kMbIconHand);
+        Window().ShowMessageBox(m_hWnd, "This bitmap is not usable as a skin !", "Gaugelet",
+                                win32::kMbOk | win32::kMbIconHand);
         m_taskIcon.LoadFrames(IDB_SKIN);
     }
     Window().SetTimer(m_hWnd, meter::kTimerId, meter::kTimerPeriodMs);
@@ -166,8 +166,8 @@ void CGaugeletDlg::OnSelectProcess(std::uint32_t id) {
     }
     m_bWatchProcess = m_perfQuery.Open("Process", meter::kPerfCounter, name, m_machineName);
     if (!m_bWatchProcess) {
-        Window().MessageBox(m_hWnd, meter::kNotUsableQuery, "Error",
-                            win32::kMbOk | win32::kMbIconInformation);
+        Window().ShowMessageBox(m_hWnd, meter::kNotUsableQuery, "Error",
+                                win32::kMbOk | win32::kMbIconInformation);
         m_perfQuery.Open("Processor", meter::kPerfCounter, m_instanceName, m_machineName);
     }
 }

@@ -9,14 +9,6 @@
 
 namespace {
 
-// Process-wide, like the program's one meter: they survive a re-opened query.
-std::int32_t s_nTicks = 0;
-bool s_bFirstSample = true;
-std::int64_t s_prevCounter = 0;
-std::int64_t s_prevTime = 0;
-bool s_bNormalTipTaken = false;
-std::string s_strNormalTip;
-
 // Truncates toward zero; false when the value has no int32 (odd time stamps).
 bool Truncate(double value, std::int32_t& out) {
     const double t = std::trunc(value);
@@ -30,15 +22,6 @@ bool Truncate(double value, std::int32_t& out) {
 
 }  // namespace
 
-void CGaugeletDlg::ResetProcessState() {
-    s_nTicks = 0;
-    s_bFirstSample = true;
-    s_prevCounter = 0;
-    s_prevTime = 0;
-    s_bNormalTipTaken = false;
-    s_strNormalTip.clear();
-}
-
 bool CGaugeletDlg::QueryUsable() const {
     return m_perfQuery.m_bOpen && m_perfQuery.m_nCounterIndex >= 0 &&
            m_perfQuery.m_nInstanceIndex >= 0;
@@ -50,7 +33,7 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     std::uint32_t size = 0;
     std::uint32_t counterType = 0;
     if (!m_bWinNT) {
-        s_bFirstSample = false;
+        m_bFirstSample = false;
         if (!m_perfQuery.Sample(data, size, counterType)) {
             return false;
         }
@@ -81,29 +64,29 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     }
     const std::int64_t time = m_perfQuery.m_perfTime100nSec;
     bool hasLoad = false;
-    if (!s_bFirstSample) {
+    if (!m_bFirstSample) {
         // Differences wrap instead of overflowing on odd counters.
         const auto dt = static_cast<std::int64_t>(static_cast<std::uint64_t>(time) -
-                                                  static_cast<std::uint64_t>(s_prevTime));
+                                                  static_cast<std::uint64_t>(m_prevTime));
         if (dt != 0) {
             const auto dc = static_cast<std::int64_t>(static_cast<std::uint64_t>(raw) -
-                                                      static_cast<std::uint64_t>(s_prevCounter));
+                                                      static_cast<std::uint64_t>(m_prevCounter));
             const double ratio = static_cast<double>(dc) / static_cast<double>(dt);
             const double fraction = m_bWatchProcess ? ratio : 1.0 - ratio;
             hasLoad = Truncate(fraction * 100.0, load) && Truncate(lastFrame * fraction, frame);
         }
     }
-    s_prevCounter = raw;
-    s_prevTime = time;
-    s_bFirstSample = false;
-    if (s_nTicks % 5 == 0 && m_bWatchProcess) {
+    m_prevCounter = raw;
+    m_prevTime = time;
+    m_bFirstSample = false;
+    if (m_nTicks % 5 == 0 && m_bWatchProcess) {
         m_perfQuery.Refresh();
     }
     return hasLoad;
 }
 
 void CGaugeletDlg::OnTimer(std::uint32_t) {
-    ++s_nTicks;
+    ++m_nTicks;
     if (!m_bShowOnDesktop && Window().IsVisible(m_hWnd)) {
         Window().ShowWindow(m_hWnd, false);
     }
@@ -122,7 +105,7 @@ void CGaugeletDlg::OnTimer(std::uint32_t) {
         }
         return;
     }
-    if (s_nTicks % 3 == 0) {
+    if (m_nTicks % 3 == 0) {
         m_perfQuery.Refresh();
     }
     if (m_nFrame != 0) {
@@ -147,16 +130,16 @@ void CGaugeletDlg::ShowFrame(std::int32_t frame) {
 }
 
 void CGaugeletDlg::OnSuspend() {
-    if (!s_bNormalTipTaken) {
-        s_strNormalTip = m_taskIcon.GetTip();
-        s_bNormalTipTaken = true;
+    if (!m_bNormalTipTaken) {
+        m_strNormalTip = m_taskIcon.GetTip();
+        m_bNormalTipTaken = true;
     }
     m_bSuspended = !m_bSuspended;
     if (m_bSuspended) {
         ShowFrame(0);
-        m_taskIcon.SetTip(s_strNormalTip + " (suspended)");
+        m_taskIcon.SetTip(m_strNormalTip + " (suspended)");
     } else {
-        m_taskIcon.SetTip(s_strNormalTip);
+        m_taskIcon.SetTip(m_strNormalTip);
         // The displays still show the idle frame: the next tick must redraw.
         m_nFrame = -1;
     }

@@ -1,10 +1,10 @@
 // Cutting a 100-frame skin, and the cost of one frame change.
 #include <benchmark/benchmark.h>
 
-#include "platform/fake/fake_system.h"
-#include "platform/fake/memory_pixels.h"
-#include "platform/fake/recording_shell.h"
 #include "taskicon/task_icon.h"
+#include "testing/fake_system.h"
+#include "testing/memory_pixels.h"
+#include "testing/recording_shell.h"
 
 namespace {
 

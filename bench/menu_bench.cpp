@@ -10,7 +10,7 @@
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
 #include "perf/perf_query.h"
-#include "platform/fake/fake_machine.h"
+#include "testing/fake_machine.h"
 
 namespace {
 
@@ -54,7 +54,6 @@ BENCHMARK(BM_ProcessListOfAThousand)->Unit(benchmark::kMillisecond);
 
 void BM_ContextMenuOfAThousand(benchmark::State& state) {
     Machine machine;
-    CGaugeletDlg::ResetProcessState();
     machine.window.m_script = [&](RecordingWindow& window) {
         for (auto _ : state) {
             window.Send(win32::kWmRButtonUp);

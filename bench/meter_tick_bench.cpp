@@ -13,7 +13,7 @@
 #include "app/gaugelet_dlg.h"
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
-#include "platform/fake/fake_machine.h"
+#include "testing/fake_machine.h"
 
 namespace {
 std::atomic<long> g_allocations{0};
@@ -89,7 +89,6 @@ struct Machine : FakeMachine {
 
 void BM_SteadyTickOf64Processors(benchmark::State& state) {
     Machine machine;
-    CGaugeletDlg::ResetProcessState();
     machine.window.m_script = [&](RecordingWindow& window) {
         for (int i = 0; i < 10; ++i) {
             window.Tick();  // past the first samples and the first frame

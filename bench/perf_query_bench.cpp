@@ -9,8 +9,8 @@
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
 #include "perf/perf_query.h"
-#include "platform/fake/fake_system.h"
-#include "platform/fake/memory_registry.h"
+#include "testing/fake_system.h"
+#include "testing/memory_registry.h"
 
 namespace {
 

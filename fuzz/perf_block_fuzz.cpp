@@ -8,8 +8,8 @@
 #include <sanitizer/asan_interface.h>
 
 #include "perf/perf_query.h"
-#include "platform/fake/fake_system.h"
-#include "platform/fake/memory_registry.h"
+#include "testing/fake_system.h"
+#include "testing/memory_registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "perf/buffer_growth.h"
 #include "perf/perf_layout.h"
 #include "perf/perf_query.h"
+#include "platform/buffer_growth.h"
 #include "platform/registry_api.h"
 #include "registry/registry_object.h"
 
@@ -137,7 +137,7 @@ std::uint8_t* CPerfQuery::FetchObjectData(std::uint32_t& byteCount) {
             return nullptr;
         }
         capacity = static_cast<std::uint32_t>(
-            perf::GrownBufferSize(capacity, size, kFetchMargin, kFetchCap));
+            GrownBufferSize(capacity, size, kFetchMargin, kFetchCap));
     }
 }
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/handles.h"
+
 namespace win32 {
 
 // Status codes (winerror.h).
@@ -64,5 +66,68 @@ static_assert(offsetof(OsVersionInfoA, dwPlatformId) == 16, "OSVERSIONINFOA layo
 static_assert(offsetof(OsVersionInfoA, szCSDVersion) == 20, "OSVERSIONINFOA layout");
 
 constexpr std::size_t kMaxPath = 260;
+
+// Window messages, identifiers, styles and flags.
+constexpr std::uint32_t kWmNull = 0x0000;
+constexpr std::uint32_t kWmDestroy = 0x0002;
+constexpr std::uint32_t kWmPaint = 0x000F;
+constexpr std::uint32_t kWmEndSession = 0x0016;
+constexpr std::uint32_t kWmQueryDragIcon = 0x0037;
+constexpr std::uint32_t kWmIconEraseBkgnd = 0x0027;
+constexpr std::uint32_t kWmSetIcon = 0x0080;
+constexpr std::uint32_t kWmInitDialog = 0x0110;
+constexpr std::uint32_t kWmCommand = 0x0111;
+constexpr std::uint32_t kWmTimer = 0x0113;
+constexpr std::uint32_t kWmMouseMove = 0x0200;
+constexpr std::uint32_t kWmLButtonDown = 0x0201;
+constexpr std::uint32_t kWmLButtonUp = 0x0202;
+constexpr std::uint32_t kWmLButtonDblClk = 0x0203;
+constexpr std::uint32_t kWmRButtonUp = 0x0205;
+
+constexpr std::uint32_t kIdOk = 1;
+constexpr std::uint32_t kIdCancel = 2;
+
+constexpr std::uint32_t kIconSmall = 0;
+constexpr std::uint32_t kIconBig = 1;
+
+constexpr std::uint32_t kWsExToolWindow = 0x00000080;
+constexpr std::uint32_t kWsExAppWindow = 0x00040000;
+constexpr std::uint32_t kWsExLayered = 0x00080000;
+constexpr std::uint32_t kLwaColorKey = 0x00000001;
+
+constexpr std::uint32_t kSwpNoSize = 0x0001;
+constexpr std::uint32_t kSwpNoMove = 0x0002;
+constexpr std::uint32_t kSwpNoZOrder = 0x0004;
+
+constexpr std::uint32_t kMbOk = 0x00000000;
+constexpr std::uint32_t kMbIconHand = 0x00000010;
+constexpr std::uint32_t kMbIconInformation = 0x00000040;
+
+constexpr std::uint32_t kOfnOverwritePrompt = 0x00000002;
+constexpr std::uint32_t kOfnHideReadOnly = 0x00000004;
+
+constexpr int kColorBtnFace = 15;
+constexpr int kSmCxIcon = 11;
+constexpr int kSmCyIcon = 12;
+
+// The first-version NOTIFYICONDATAA record, the one every shell accepts.
+struct NotifyIconDataA {
+    std::uint32_t cbSize;
+    WindowHandle hWnd;
+    std::uint32_t uID;
+    std::uint32_t uFlags;
+    std::uint32_t uCallbackMessage;
+    IconHandle hIcon;
+    char szTip[64];
+};
+// NOTIFYICONDATAA_V1_SIZE: 88 bytes in a 32-bit program, 104 in a 64-bit one.
+constexpr std::uint32_t kNotifyIconDataV1Size = sizeof(void*) == 8 ? 104u : 88u;
+static_assert(sizeof(NotifyIconDataA) == kNotifyIconDataV1Size, "NOTIFYICONDATAA v1 size");
+static_assert(offsetof(NotifyIconDataA, szTip) == kNotifyIconDataV1Size - 64,
+              "NOTIFYICONDATAA v1 layout");
+
+constexpr std::uint32_t kNifMessage = 1;
+constexpr std::uint32_t kNifIcon = 2;
+constexpr std::uint32_t kNifTip = 4;
 
 }  // namespace win32

@@ -6,66 +6,10 @@
 #include <string>
 
 #include "platform/handles.h"
-
-// <windows.h> maps some of these names to A/W functions; the seam keeps the plain names.
-#ifdef MessageBox
-#undef MessageBox
-#endif
-#ifdef PostMessage
-#undef PostMessage
-#endif
-#ifdef SetWindowText
-#undef SetWindowText
-#endif
+#include "platform/win32_abi.h"
 
 using MenuHandle = std::uintptr_t;   // HMENU
 using PaintHandle = std::uintptr_t;  // HDC of a paint
-
-namespace win32 {
-
-constexpr std::uint32_t kWmNull = 0x0000;
-constexpr std::uint32_t kWmDestroy = 0x0002;
-constexpr std::uint32_t kWmPaint = 0x000F;
-constexpr std::uint32_t kWmEndSession = 0x0016;
-constexpr std::uint32_t kWmQueryDragIcon = 0x0037;
-constexpr std::uint32_t kWmIconEraseBkgnd = 0x0027;
-constexpr std::uint32_t kWmSetIcon = 0x0080;
-constexpr std::uint32_t kWmInitDialog = 0x0110;
-constexpr std::uint32_t kWmCommand = 0x0111;
-constexpr std::uint32_t kWmTimer = 0x0113;
-constexpr std::uint32_t kWmMouseMove = 0x0200;
-constexpr std::uint32_t kWmLButtonDown = 0x0201;
-constexpr std::uint32_t kWmLButtonUp = 0x0202;
-constexpr std::uint32_t kWmLButtonDblClk = 0x0203;
-constexpr std::uint32_t kWmRButtonUp = 0x0205;
-
-constexpr std::uint32_t kIdOk = 1;
-constexpr std::uint32_t kIdCancel = 2;
-
-constexpr std::uint32_t kIconSmall = 0;
-constexpr std::uint32_t kIconBig = 1;
-
-constexpr std::uint32_t kWsExToolWindow = 0x00000080;
-constexpr std::uint32_t kWsExAppWindow = 0x00040000;
-constexpr std::uint32_t kWsExLayered = 0x00080000;
-constexpr std::uint32_t kLwaColorKey = 0x00000001;
-
-constexpr std::uint32_t kSwpNoSize = 0x0001;
-constexpr std::uint32_t kSwpNoMove = 0x0002;
-constexpr std::uint32_t kSwpNoZOrder = 0x0004;
-
-constexpr std::uint32_t kMbOk = 0x00000000;
-constexpr std::uint32_t kMbIconHand = 0x00000010;
-constexpr std::uint32_t kMbIconInformation = 0x00000040;
-
-constexpr std::uint32_t kOfnOverwritePrompt = 0x00000002;
-constexpr std::uint32_t kOfnHideReadOnly = 0x00000004;
-
-constexpr int kColorBtnFace = 15;
-constexpr int kSmCxIcon = 11;
-constexpr int kSmCyIcon = 12;
-
-}  // namespace win32
 
 struct ScreenPoint {
     std::int32_t x = 0;
@@ -101,7 +45,7 @@ public:
     virtual std::intptr_t RunModalDialog(std::uint32_t templateId, DialogSink& sink) = 0;
     virtual void EndDialog(WindowHandle window, std::intptr_t result) = 0;
 
-    virtual void SetWindowText(WindowHandle window, const std::string& text) = 0;
+    virtual void SetWindowTitle(WindowHandle window, const std::string& text) = 0;
     virtual std::uint32_t GetExStyle(WindowHandle window) = 0;
     virtual void SetExStyle(WindowHandle window, std::uint32_t exStyle) = 0;
     // SetLayeredWindowAttributes is looked up at run time: the system may
@@ -136,8 +80,8 @@ public:
     virtual void TrackPopupMenu(MenuHandle menu, ScreenPoint at, WindowHandle owner) = 0;
     virtual void DestroyMenu(MenuHandle menu) = 0;
     virtual void SetForegroundWindow(WindowHandle window) = 0;
-    virtual void PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                             std::intptr_t lParam) = 0;
+    virtual void PostWindowMessage(WindowHandle window, std::uint32_t message,
+                                   std::uintptr_t wParam, std::intptr_t lParam) = 0;
 
     // The shared icon resource of the program; never destroyed.
     virtual IconHandle LoadAppIcon(std::uint32_t resourceId) = 0;
@@ -152,8 +96,8 @@ public:
     virtual int GetSystemMetric(int index) = 0;
 
     // Modal, owned by the window; the button pressed.
-    virtual int MessageBox(WindowHandle owner, const std::string& text,
-                           const std::string& caption, std::uint32_t style) = 0;
+    virtual int ShowMessageBox(WindowHandle owner, const std::string& text,
+                               const std::string& caption, std::uint32_t style) = 0;
     // An open-file dialog; true with the chosen file's full path on OK.
     virtual bool OpenFileDialog(const std::string& defaultExtension,
                                 const std::string& initialName, std::uint32_t flags,

@@ -8,7 +8,7 @@
 std::uint32_t g_uTaskIconNotifyMsg = 0;
 
 void RegisterTaskIconMessage() {
-    g_uTaskIconNotifyMsg = Shell().RegisterWindowMessage("MsgTaskIconNotify");
+    g_uTaskIconNotifyMsg = Shell().RegisterMessageName("MsgTaskIconNotify");
 }
 
 namespace {

@@ -1,16 +1,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "platform/fake/bmp_reader.h"
 #include "platform/win32/win32_pixels.h"
 
-static_assert(sizeof(bmp::FileHeader) == sizeof(BITMAPFILEHEADER), "BITMAPFILEHEADER");
-static_assert(offsetof(bmp::FileHeader, bfOffBits) == offsetof(BITMAPFILEHEADER, bfOffBits),
-              "BITMAPFILEHEADER layout");
-static_assert(sizeof(bmp::InfoHeader) == sizeof(BITMAPINFOHEADER), "BITMAPINFOHEADER");
-static_assert(offsetof(bmp::InfoHeader, biClrUsed) == offsetof(BITMAPINFOHEADER, biClrUsed),
-              "BITMAPINFOHEADER layout");
-static_assert(bmp::kBiBitfields == BI_BITFIELDS && bmp::kBiRgb == BI_RGB, "compressions");
 static_assert(sizeof(ImageListHandle) == sizeof(HIMAGELIST), "image list handle width");
 
 namespace {

@@ -27,9 +27,12 @@ win32::RegKey FromHkey(HKEY key) { return reinterpret_cast<win32::RegKey>(key); 
 // Static asserts on the predefined roots cannot take reinterpret_cast; this
 // check runs once where the values are first used.
 bool RootsAgree() {
-    return ToHkey(win32::kRootCurrentUser) == HKEY_CURRENT_USER &&
+    return ToHkey(win32::kRootClassesRoot) == HKEY_CLASSES_ROOT &&
+           ToHkey(win32::kRootCurrentUser) == HKEY_CURRENT_USER &&
            ToHkey(win32::kRootLocalMachine) == HKEY_LOCAL_MACHINE &&
+           ToHkey(win32::kRootUsers) == HKEY_USERS &&
            ToHkey(win32::kRootPerformanceData) == HKEY_PERFORMANCE_DATA &&
+           ToHkey(win32::kRootCurrentConfig) == HKEY_CURRENT_CONFIG &&
            ToHkey(win32::kRootDynData) == HKEY_DYN_DATA;
 }
 

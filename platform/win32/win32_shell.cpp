@@ -44,6 +44,6 @@ bool Win32Shell::DeleteNotifyIcon(const win32::NotifyIconDataA& data) {
     return Notify(NIM_DELETE, data);
 }
 
-std::uint32_t Win32Shell::RegisterWindowMessage(const std::string& name) {
+std::uint32_t Win32Shell::RegisterMessageName(const std::string& name) {
     return RegisterWindowMessageA(name.c_str());
 }

@@ -8,5 +8,5 @@ public:
     bool AddNotifyIcon(const win32::NotifyIconDataA& data) override;
     bool ModifyNotifyIcon(const win32::NotifyIconDataA& data) override;
     bool DeleteNotifyIcon(const win32::NotifyIconDataA& data) override;
-    std::uint32_t RegisterWindowMessage(const std::string& name) override;
+    std::uint32_t RegisterMessageName(const std::string& name) override;
 };

@@ -34,3 +34,26 @@ std::string Win32System::ProgramFileName() {
     }
     return std::string(path, length);
 }
+
+bool Win32System::ReadProcessorIdleTimes(std::vector<std::int64_t>& idle) {
+    return m_kernel.ReadProcessorIdle(idle);
+}
+
+bool Win32System::ReadProcessTimes(std::vector<ProcessTime>& processes) {
+    return m_kernel.ReadProcesses(processes);
+}
+
+SystemClock Win32System::ReadClock() {
+    LARGE_INTEGER counter{};
+    LARGE_INTEGER frequency{};
+    FILETIME now{};
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    GetSystemTimeAsFileTime(&now);
+    SystemClock clock;
+    clock.counter = counter.QuadPart;
+    clock.frequency = frequency.QuadPart;
+    clock.time100ns = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    return clock;
+}

@@ -103,7 +103,7 @@ void Win32Window::EndDialog(WindowHandle window, std::intptr_t result) {
     ::EndDialog(AsWindow(window), result);
 }
 
-void Win32Window::SetWindowText(WindowHandle window, const std::string& text) {
+void Win32Window::SetWindowTitle(WindowHandle window, const std::string& text) {
     SetWindowTextA(AsWindow(window), text.c_str());
 }
 
@@ -224,8 +224,8 @@ void Win32Window::SetForegroundWindow(WindowHandle window) {
     ::SetForegroundWindow(AsWindow(window));
 }
 
-void Win32Window::PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                              std::intptr_t lParam) {
+void Win32Window::PostWindowMessage(WindowHandle window, std::uint32_t message,
+                                    std::uintptr_t wParam, std::intptr_t lParam) {
     PostMessageA(AsWindow(window), message, wParam, lParam);
 }
 
@@ -263,8 +263,8 @@ ColorRef Win32Window::GetSysColor(int index) { return ::GetSysColor(index); }
 
 int Win32Window::GetSystemMetric(int index) { return GetSystemMetrics(index); }
 
-int Win32Window::MessageBox(WindowHandle owner, const std::string& text,
-                            const std::string& caption, std::uint32_t style) {
+int Win32Window::ShowMessageBox(WindowHandle owner, const std::string& text,
+                                const std::string& caption, std::uint32_t style) {
     return MessageBoxA(AsWindow(owner), text.c_str(), caption.c_str(), style);
 }
 

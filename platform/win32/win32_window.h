@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-// After <windows.h>: the seam takes back the names it maps to A/W functions.
 #include "platform/window_api.h"
 
 class Win32Window : public WindowApi {
@@ -17,7 +16,7 @@ public:
 
     std::intptr_t RunModalDialog(std::uint32_t templateId, DialogSink& sink) override;
     void EndDialog(WindowHandle window, std::intptr_t result) override;
-    void SetWindowText(WindowHandle window, const std::string& text) override;
+    void SetWindowTitle(WindowHandle window, const std::string& text) override;
     std::uint32_t GetExStyle(WindowHandle window) override;
     void SetExStyle(WindowHandle window, std::uint32_t exStyle) override;
     bool OffersLayeredWindows() override;
@@ -44,8 +43,8 @@ public:
     void TrackPopupMenu(MenuHandle menu, ScreenPoint at, WindowHandle owner) override;
     void DestroyMenu(MenuHandle menu) override;
     void SetForegroundWindow(WindowHandle window) override;
-    void PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                     std::intptr_t lParam) override;
+    void PostWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                           std::intptr_t lParam) override;
     IconHandle LoadAppIcon(std::uint32_t resourceId) override;
     IconHandle GetStaticIcon(WindowHandle dialog, int controlId) override;
     void SetStaticIcon(WindowHandle dialog, int controlId, IconHandle icon) override;
@@ -55,8 +54,8 @@ public:
     void EndPaint(WindowHandle window, PaintHandle paint) override;
     ColorRef GetSysColor(int index) override;
     int GetSystemMetric(int index) override;
-    int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                   std::uint32_t style) override;
+    int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                       std::uint32_t style) override;
     bool OpenFileDialog(const std::string& defaultExtension, const std::string& initialName,
                         std::uint32_t flags, std::string& path) override;
 

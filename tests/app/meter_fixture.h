@@ -14,7 +14,7 @@
 #include "app/gaugelet_dlg.h"
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
-#include "platform/fake/fake_machine.h"
+#include "testing/fake_machine.h"
 
 inline const char kSettings[] = "Software\\Brindleworks\\Gaugelet";
 
@@ -27,7 +27,6 @@ struct CommandLineApp : CGaugeletApp {
 class MeterTest : public ::testing::Test {
 public:
     void SetUp() override {
-        CGaugeletDlg::ResetProcessState();
         g_nPerfDataUsers = 0;
         m_system.m_majorVersion = 5;
         m_machine.ServeBlocks([this](const std::string& name) {

@@ -12,7 +12,7 @@
 
 #include "perf/perf_layout.h"
 #include "perf/perf_query.h"
-#include "platform/win32/synthetic_perf_data.h"
+#include "perf/synthetic_perf_data.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
 #include "registry/registry_object.h"
@@ -34,7 +34,7 @@ protected:
 
     Win32System m_version;
     Win32Registry m_system;
-    SyntheticPerfData m_registry{m_system};
+    SyntheticPerfData m_registry{m_system, m_version};
 };
 
 std::size_t ProcessorCount() {

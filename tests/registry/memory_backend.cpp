@@ -1,4 +1,4 @@
-#include "platform/fake/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "tests/registry/registry_backend.h"
 
 std::unique_ptr<RegistryApi> MakeRegistryBackend() { return std::make_unique<MemoryRegistry>(); }

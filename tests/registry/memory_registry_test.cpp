@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/fake/memory_registry.h"
 #include "registry/registry_object.h"
+#include "testing/memory_registry.h"
 
 namespace {
 

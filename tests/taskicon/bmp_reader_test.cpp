@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/fake/bmp_reader.h"
+#include "testing/bmp_reader.h"
 #include "tests/taskicon/bmp_writer.h"
 
 namespace {

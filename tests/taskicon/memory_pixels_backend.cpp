@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "platform/fake/memory_pixels.h"
+#include "testing/memory_pixels.h"
 #include "tests/taskicon/pixels_backend.h"
 
 std::unique_ptr<PixelsApi> MakePixelsBackend() { return std::make_unique<MemoryPixels>(); }

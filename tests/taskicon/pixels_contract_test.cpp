@@ -3,9 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/fake/fake_system.h"
 #include "platform/pixels_api.h"
 #include "taskicon/task_icon.h"
+#include "testing/fake_system.h"
 #include "tests/taskicon/bmp_writer.h"
 #include "tests/taskicon/pixels_backend.h"
 

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "platform/fake/fake_system.h"
-#include "platform/fake/memory_pixels.h"
-#include "platform/fake/recording_shell.h"
 #include "taskicon/task_icon.h"
+#include "testing/fake_system.h"
+#include "testing/memory_pixels.h"
+#include "testing/recording_shell.h"
 
 namespace {
 

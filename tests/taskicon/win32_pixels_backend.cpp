@@ -1,9 +1,21 @@
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdlib>
 
 #include "platform/win32/win32_pixels.h"
+#include "testing/bmp_reader.h"
 #include "tests/taskicon/pixels_backend.h"
+
+// The portable reader that the other backend's results are compared with
+// reads the headers as <windows.h> lays them out.
+static_assert(sizeof(bmp::FileHeader) == sizeof(BITMAPFILEHEADER), "BITMAPFILEHEADER");
+static_assert(offsetof(bmp::FileHeader, bfOffBits) == offsetof(BITMAPFILEHEADER, bfOffBits),
+              "BITMAPFILEHEADER layout");
+static_assert(sizeof(bmp::InfoHeader) == sizeof(BITMAPINFOHEADER), "BITMAPINFOHEADER");
+static_assert(offsetof(bmp::InfoHeader, biClrUsed) == offsetof(BITMAPINFOHEADER, biClrUsed),
+              "BITMAPINFOHEADER layout");
+static_assert(bmp::kBiBitfields == BI_BITFIELDS && bmp::kBiRgb == BI_RGB, "compressions");
 
 std::unique_ptr<PixelsApi> MakePixelsBackend() { return std::make_unique<Win32Pixels>(); }
 

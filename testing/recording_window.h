@@ -38,7 +38,7 @@ public:
 
     std::intptr_t RunModalDialog(std::uint32_t templateId, DialogSink& sink) override;
     void EndDialog(WindowHandle window, std::intptr_t result) override;
-    void SetWindowText(WindowHandle, const std::string& text) override { m_title = text; }
+    void SetWindowTitle(WindowHandle, const std::string& text) override { m_title = text; }
     std::uint32_t GetExStyle(WindowHandle) override { return m_exStyle; }
     void SetExStyle(WindowHandle, std::uint32_t exStyle) override { m_exStyle = exStyle; }
     bool OffersLayeredWindows() override { return m_offersLayered; }
@@ -64,8 +64,8 @@ public:
     void TrackPopupMenu(MenuHandle menu, ScreenPoint at, WindowHandle owner) override;
     void DestroyMenu(MenuHandle menu) override;
     void SetForegroundWindow(WindowHandle) override { ++m_foregroundCalls; }
-    void PostMessage(WindowHandle, std::uint32_t message, std::uintptr_t wParam,
-                     std::intptr_t lParam) override;
+    void PostWindowMessage(WindowHandle, std::uint32_t message, std::uintptr_t wParam,
+                           std::intptr_t lParam) override;
     IconHandle LoadAppIcon(std::uint32_t) override { return kAppIcon; }
     IconHandle GetStaticIcon(WindowHandle, int controlId) override;
     void SetStaticIcon(WindowHandle, int controlId, IconHandle icon) override;
@@ -75,8 +75,8 @@ public:
     void EndPaint(WindowHandle, PaintHandle) override {}
     ColorRef GetSysColor(int) override { return m_buttonFace; }
     int GetSystemMetric(int) override { return 32; }
-    int MessageBox(WindowHandle, const std::string& text, const std::string& caption,
-                   std::uint32_t style) override;
+    int ShowMessageBox(WindowHandle, const std::string& text, const std::string& caption,
+                       std::uint32_t style) override;
     bool OpenFileDialog(const std::string& defaultExtension, const std::string& initialName,
                         std::uint32_t flags, std::string& path) override;
 

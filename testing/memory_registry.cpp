@@ -1,4 +1,4 @@
-#include "platform/fake/memory_registry.h"
+#include "testing/memory_registry.h"
 
 #include <algorithm>
 #include <cctype>

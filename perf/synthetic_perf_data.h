@@ -1,8 +1,9 @@
 // The registry as the meter needs it where the system's performance data
 // lack the processor and process objects (Wine serves an empty block and a
 // stub counter-name table): those answers are made from the kernel's
-// processor and process times. Everything else, and every answer the
-// system can give itself, passes through unchanged.
+// processor and process times, as the system seam reports them. Everything
+// else, and every answer the system can give itself, passes through
+// unchanged.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +12,11 @@
 #include <vector>
 
 #include "platform/registry_api.h"
-#include "platform/win32/synthetic_kernel_times.h"
+#include "platform/system_api.h"
 
 class SyntheticPerfData : public RegistryApi {
 public:
-    explicit SyntheticPerfData(RegistryApi& system);
+    SyntheticPerfData(RegistryApi& registry, SystemApi& system);
     SyntheticPerfData(const SyntheticPerfData&) = delete;
     SyntheticPerfData& operator=(const SyntheticPerfData&) = delete;
 
@@ -45,8 +46,8 @@ private:
     bool MakeProcessBlock(std::vector<std::uint8_t>& value);
     win32::RegKey PseudoKey() const;
 
-    RegistryApi& m_system;
-    KernelTimes m_kernel;
+    RegistryApi& m_registry;
+    SystemApi& m_system;
     std::set<win32::RegKey> m_counterTableKeys;  // system handles of the table's key
     std::uint32_t m_pseudoKeyOpens = 0;           // opens of the key the system lacks
     // What the system's own value was last seen to hold. Once it lacks what

@@ -1,4 +1,4 @@
-#include "platform/fake/bmp_reader.h"
+#include "testing/bmp_reader.h"
 
 #include <cstring>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "platform/fake/recording_shell.h"
+#include "testing/recording_shell.h"
 
 #include <cstring>
 
@@ -66,7 +66,7 @@ bool RecordingShell::DeleteNotifyIcon(const win32::NotifyIconDataA& data) {
     return Record(Request::kDelete, data, true);
 }
 
-std::uint32_t RecordingShell::RegisterWindowMessage(const std::string& name) {
+std::uint32_t RecordingShell::RegisterMessageName(const std::string& name) {
     if (name.empty()) {
         return 0;
     }

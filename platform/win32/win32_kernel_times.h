@@ -1,22 +1,17 @@
 // The kernel's own account of processor and process times, in 100-ns units,
-// read through NtQuerySystemInformation where the registry serves none.
+// read through NtQuerySystemInformation, which is looked up at run time.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
-struct ProcessTime {
-    std::uint64_t processId = 0;
-    std::u16string imageName;   // as the kernel reports it, extension included
-    std::int64_t cpuTime = 0;   // user plus kernel time
-};
+#include "platform/system_api.h"
 
-class KernelTimes {
+class Win32KernelTimes {
 public:
-    KernelTimes();
-    KernelTimes(const KernelTimes&) = delete;
-    KernelTimes& operator=(const KernelTimes&) = delete;
+    Win32KernelTimes();
+    Win32KernelTimes(const Win32KernelTimes&) = delete;
+    Win32KernelTimes& operator=(const Win32KernelTimes&) = delete;
 
     // Idle time of every logical processor since boot.
     bool ReadProcessorIdle(std::vector<std::int64_t>& idle);

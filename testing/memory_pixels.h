@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/bmp_reader.h"
 #include "platform/pixels_api.h"
+#include "testing/bmp_reader.h"
 
 // An icon's picture: colour (black where transparent) and its mask.
 struct IconImage {

@@ -6,8 +6,6 @@
 
 #include <cstdint>
 
-namespace perf {
-
 inline std::uint64_t GrownBufferSize(std::uint64_t current, std::uint64_t reported,
                                      std::uint64_t margin, std::uint64_t cap) {
     std::uint64_t wanted = current * 2u;
@@ -16,5 +14,3 @@ inline std::uint64_t GrownBufferSize(std::uint64_t current, std::uint64_t report
     }
     return wanted > cap ? cap : wanted;
 }
-
-}  // namespace perf

@@ -1,12 +1,11 @@
-#include "platform/win32/synthetic_perf_data.h"
+#include "perf/synthetic_perf_data.h"
 
-#include <windows.h>
-
+#include <cctype>
 #include <cstring>
 
-#include "perf/buffer_growth.h"
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
+#include "platform/buffer_growth.h"
 #include "registry/registry_object.h"
 
 namespace {
@@ -30,8 +29,19 @@ constexpr std::uint32_t kFirstSystemRead = 64u * 1024u;
 constexpr std::uint32_t kSystemReadMargin = 4096u;
 constexpr std::uint32_t kSystemReadCap = 64u * 1024u * 1024u;
 
+// Key paths and value names compare without regard to case, as the registry's do.
 bool SameText(const std::string& a, const char* b) {
-    return lstrcmpiA(a.c_str(), b) == 0;
+    const std::size_t length = std::strlen(b);
+    if (a.size() != length) {
+        return false;
+    }
+    for (std::size_t i = 0; i < length; ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool TableHoldsStandardNames(const std::uint8_t* data, std::uint32_t size) {
@@ -108,22 +118,12 @@ std::int32_t Deliver(const std::vector<std::uint8_t>& value, std::uint32_t value
     return win32::kErrorSuccess;
 }
 
-std::int64_t FileTimeNow() {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) |
-                                     now.dwLowDateTime);
-}
-
-perf::BlockSpec StampedBlock() {
+perf::BlockSpec StampedBlock(SystemApi& system) {
+    const SystemClock clock = system.ReadClock();
     perf::BlockSpec spec;
-    LARGE_INTEGER counter{};
-    LARGE_INTEGER frequency{};
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    spec.perfTime = counter.QuadPart;
-    spec.perfFreq = frequency.QuadPart;
-    spec.perfTime100nSec = FileTimeNow();
+    spec.perfTime = clock.counter;
+    spec.perfFreq = clock.frequency;
+    spec.perfTime100nSec = clock.time100ns;
     return spec;
 }
 
@@ -158,7 +158,8 @@ std::int64_t Sum(const std::vector<std::int64_t>& values) {
 
 }  // namespace
 
-SyntheticPerfData::SyntheticPerfData(RegistryApi& system) : m_system(system) {}
+SyntheticPerfData::SyntheticPerfData(RegistryApi& registry, SystemApi& system)
+    : m_registry(registry), m_system(system) {}
 
 // An address inside this object: the system hands out handle numbers of its
 // own, never the address of memory this program owns.
@@ -185,7 +186,7 @@ std::int32_t SyntheticPerfData::OpenKey(win32::RegKey root, const std::string& s
         }
         return win32::kErrorFileNotFound;
     }
-    const std::int32_t status = m_system.OpenKey(root, subKey, access, result);
+    const std::int32_t status = m_registry.OpenKey(root, subKey, access, result);
     if (root != win32::kRootLocalMachine || !SameText(subKey, kCounterTableKey) ||
         result == nullptr) {
         return status;
@@ -208,7 +209,7 @@ std::int32_t SyntheticPerfData::CreateKey(win32::RegKey root, const std::string&
         }
         return win32::kErrorAccessDenied;
     }
-    return m_system.CreateKey(root, subKey, access, result);
+    return m_registry.CreateKey(root, subKey, access, result);
 }
 
 std::int32_t SyntheticPerfData::QueryValue(win32::RegKey key, const std::string& name,
@@ -233,7 +234,7 @@ std::int32_t SyntheticPerfData::QueryValue(win32::RegKey key, const std::string&
     if (m_counterTableKeys.count(key) != 0 && SameText(name, kCounterTableValue)) {
         return Serve(kCounterTable, key, name, type, data, size);
     }
-    return m_system.QueryValue(key, name, type, data, size);
+    return m_registry.QueryValue(key, name, type, data, size);
 }
 
 std::int32_t SyntheticPerfData::SetValue(win32::RegKey key, const std::string& name,
@@ -242,7 +243,7 @@ std::int32_t SyntheticPerfData::SetValue(win32::RegKey key, const std::string& n
     if (key == PseudoKey()) {
         return m_pseudoKeyOpens != 0 ? win32::kErrorAccessDenied : win32::kErrorInvalidHandle;
     }
-    return m_system.SetValue(key, name, type, data, size);
+    return m_registry.SetValue(key, name, type, data, size);
 }
 
 std::int32_t SyntheticPerfData::CloseKey(win32::RegKey key) {
@@ -254,12 +255,12 @@ std::int32_t SyntheticPerfData::CloseKey(win32::RegKey key) {
         return win32::kErrorSuccess;
     }
     m_counterTableKeys.erase(key);
-    return m_system.CloseKey(key);
+    return m_registry.CloseKey(key);
 }
 
 std::int32_t SyntheticPerfData::ConnectRegistry(const std::string& machine, win32::RegKey root,
                                                 win32::RegKey* result) {
-    return m_system.ConnectRegistry(machine, root, result);
+    return m_registry.ConnectRegistry(machine, root, result);
 }
 
 std::int32_t SyntheticPerfData::Serve(Served what, win32::RegKey key, const std::string& name,
@@ -270,9 +271,9 @@ std::int32_t SyntheticPerfData::Serve(Served what, win32::RegKey key, const std:
     std::vector<std::uint8_t> value;
     if (m_systemAnswer[what] == SystemAnswer::kLacks) {
         return Make(what, value) ? Deliver(value, valueType, capacity, type, data, size)
-                                 : m_system.QueryValue(key, name, type, data, size);
+                                 : m_registry.QueryValue(key, name, type, data, size);
     }
-    const std::int32_t status = m_system.QueryValue(key, name, type, data, size);
+    const std::int32_t status = m_registry.QueryValue(key, name, type, data, size);
     if (status == win32::kErrorSuccess && data != nullptr && size != nullptr) {
         const std::uint32_t shown = *size <= capacity ? *size : capacity;
         m_systemAnswer[what] =
@@ -296,7 +297,7 @@ bool SyntheticPerfData::SystemValueServes(win32::RegKey key, const std::string& 
     for (;;) {
         std::vector<std::uint8_t> value(capacity);
         std::uint32_t size = capacity;
-        const std::int32_t status = m_system.QueryValue(key, name, nullptr, value.data(), &size);
+        const std::int32_t status = m_registry.QueryValue(key, name, nullptr, value.data(), &size);
         if (status == win32::kErrorSuccess) {
             return size <= capacity && ValueServes(what, value.data(), size);
         }
@@ -304,7 +305,7 @@ bool SyntheticPerfData::SystemValueServes(win32::RegKey key, const std::string& 
             return false;
         }
         capacity = static_cast<std::uint32_t>(
-            perf::GrownBufferSize(capacity, size, kSystemReadMargin, kSystemReadCap));
+            GrownBufferSize(capacity, size, kSystemReadMargin, kSystemReadCap));
     }
 }
 
@@ -324,10 +325,10 @@ bool SyntheticPerfData::Make(Served what, std::vector<std::uint8_t>& value) {
 // meter divides its idle time by the elapsed time of one clock.
 bool SyntheticPerfData::MakeProcessorBlock(std::vector<std::uint8_t>& value) {
     std::vector<std::int64_t> idle;
-    if (!m_kernel.ReadProcessorIdle(idle)) {
+    if (!m_system.ReadProcessorIdleTimes(idle)) {
         return false;
     }
-    perf::BlockSpec spec = StampedBlock();
+    perf::BlockSpec spec = StampedBlock(m_system);
     perf::ObjectSpec object;
     object.nameTitleIndex = kProcessorIndex;
     object.counters.push_back({kProcessorTimeIndex, perf::kCounterTypeTimer100NsInv, 8});
@@ -347,10 +348,10 @@ bool SyntheticPerfData::MakeProcessorBlock(std::vector<std::uint8_t>& value) {
 bool SyntheticPerfData::MakeProcessBlock(std::vector<std::uint8_t>& value) {
     std::vector<std::int64_t> idle;
     std::vector<ProcessTime> processes;
-    if (!m_kernel.ReadProcessorIdle(idle) || !m_kernel.ReadProcesses(processes)) {
+    if (!m_system.ReadProcessorIdleTimes(idle) || !m_system.ReadProcessTimes(processes)) {
         return false;
     }
-    perf::BlockSpec spec = StampedBlock();
+    perf::BlockSpec spec = StampedBlock(m_system);
     perf::ObjectSpec object;
     object.nameTitleIndex = kProcessIndex;
     object.counters.push_back({kProcessorTimeIndex, perf::kCounterTypeTimer100Ns, 8});

@@ -1,4 +1,4 @@
-#include "platform/fake/recording_window.h"
+#include "testing/recording_window.h"
 
 std::intptr_t RecordingWindow::RunModalDialog(std::uint32_t, DialogSink& sink) {
     m_sink = &sink;
@@ -117,8 +117,8 @@ void RecordingWindow::DestroyMenu(MenuHandle menu) {
     }
 }
 
-void RecordingWindow::PostMessage(WindowHandle, std::uint32_t message, std::uintptr_t wParam,
-                                  std::intptr_t lParam) {
+void RecordingWindow::PostWindowMessage(WindowHandle, std::uint32_t message,
+                                        std::uintptr_t wParam, std::intptr_t lParam) {
     if (message == win32::kWmNull) {
         ++m_nulls;
         return;
@@ -139,8 +139,8 @@ void RecordingWindow::DrawIcon(PaintHandle, std::int32_t x, std::int32_t y, Icon
     m_draws.push_back(std::to_string(icon) + "@" + std::to_string(x) + "," + std::to_string(y));
 }
 
-int RecordingWindow::MessageBox(WindowHandle, const std::string& text, const std::string& caption,
-                                std::uint32_t style) {
+int RecordingWindow::ShowMessageBox(WindowHandle, const std::string& text,
+                                    const std::string& caption, std::uint32_t style) {
     m_boxes.push_back({text, caption, style});
     return static_cast<int>(win32::kIdOk);
 }

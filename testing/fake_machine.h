@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_system.h"
-#include "platform/fake/memory_pixels.h"
-#include "platform/fake/memory_registry.h"
-#include "platform/fake/recording_shell.h"
-#include "platform/fake/recording_window.h"
 #include "taskicon/task_icon.h"
+#include "testing/fake_system.h"
+#include "testing/memory_pixels.h"
+#include "testing/memory_registry.h"
+#include "testing/recording_shell.h"
+#include "testing/recording_window.h"
 
 struct FakeMachine {
     // The block for a title index, or null (or empty) where the object is missing.

@@ -4,7 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/gaugelet_app.h"
-#include "platform/win32/synthetic_perf_data.h"
+#include "perf/synthetic_perf_data.h"
 #include "platform/win32/win32_pixels.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
@@ -18,8 +18,8 @@ CGaugeletApp theApp;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Win32Registry systemRegistry;
-    SyntheticPerfData registry(systemRegistry);
     Win32System system;
+    SyntheticPerfData registry(systemRegistry, system);
     Win32Pixels pixels;
     Win32Shell shell;
     Win32Window window(instance);

@@ -1,4 +1,4 @@
-#include "platform/fake/memory_pixels.h"
+#include "testing/memory_pixels.h"
 
 MemoryPixels::MemoryPixels() { SetResourceFile(130, GAUGELET_BUILTIN_SKIN_FILE); }
 

@@ -1,4 +1,4 @@
-#include "platform/win32/synthetic_kernel_times.h"
+#include "platform/win32/win32_kernel_times.h"
 
 #include <windows.h>
 #include <winternl.h>
@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "perf/buffer_growth.h"
+#include "platform/buffer_growth.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ std::u16string ReadImageName(const std::vector<std::uint8_t>& buffer, std::uint3
 
 }  // namespace
 
-KernelTimes::KernelTimes() {
+Win32KernelTimes::Win32KernelTimes() {
     // ntdll is in every process, so the handle needs no release.
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     if (ntdll != nullptr) {
@@ -99,7 +99,7 @@ KernelTimes::KernelTimes() {
     }
 }
 
-bool KernelTimes::Query(std::uint32_t infoClass, std::vector<std::uint8_t>& buffer,
+bool Win32KernelTimes::Query(std::uint32_t infoClass, std::vector<std::uint8_t>& buffer,
                         std::uint32_t& returned) {
     if (m_query == nullptr) {
         return false;
@@ -115,11 +115,11 @@ bool KernelTimes::Query(std::uint32_t infoClass, std::vector<std::uint8_t>& buff
             return false;
         }
         buffer.resize(static_cast<std::size_t>(
-            perf::GrownBufferSize(buffer.size(), returned, kBufferMargin, kBufferCap)));
+            GrownBufferSize(buffer.size(), returned, kBufferMargin, kBufferCap)));
     }
 }
 
-bool KernelTimes::ReadProcessorIdle(std::vector<std::int64_t>& idle) {
+bool Win32KernelTimes::ReadProcessorIdle(std::vector<std::int64_t>& idle) {
     idle.clear();
     if (m_processorBuffer.empty()) {
         m_processorBuffer.resize(kFirstProcessorBuffer);
@@ -137,7 +137,7 @@ bool KernelTimes::ReadProcessorIdle(std::vector<std::int64_t>& idle) {
     return count != 0;
 }
 
-bool KernelTimes::ReadProcesses(std::vector<ProcessTime>& processes) {
+bool Win32KernelTimes::ReadProcesses(std::vector<ProcessTime>& processes) {
     processes.clear();
     if (m_processBuffer.empty()) {
         m_processBuffer.resize(kFirstProcessBuffer);

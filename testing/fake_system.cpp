@@ -1,4 +1,4 @@
-#include "platform/fake/fake_system.h"
+#include "testing/fake_system.h"
 
 #include <cstring>
 
@@ -13,4 +13,16 @@ bool FakeSystem::QueryVersion(win32::OsVersionInfoA* info) {
     info->dwPlatformId = m_platformId;
     std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
     return true;
+}
+
+bool FakeSystem::ReadProcessorIdleTimes(std::vector<std::int64_t>& idle) {
+    ++m_kernelReads;
+    idle = m_processorIdle;
+    return !idle.empty();
+}
+
+bool FakeSystem::ReadProcessTimes(std::vector<ProcessTime>& processes) {
+    ++m_kernelReads;
+    processes = m_processes;
+    return !m_processesFail;
 }
