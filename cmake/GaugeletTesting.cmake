@@ -19,6 +19,9 @@ set(GAUGELET_WINE_ENV
     "WINEPREFIX=${GAUGELET_WINEPREFIX}"
     "WINEDEBUG=-all"
     "WINEDLLOVERRIDES=mscoree,mshtml=")
+# A program that crashes under Wine can still exit with status 0 (seen after
+# a test that ran a second thread), so Wine's crash report fails the test.
+set(GAUGELET_WINE_CRASH "Unhandled (exception|page fault)")
 
 if(WIN32 AND NOT TEST wine_prefix)
     add_test(NAME wine_prefix
@@ -46,6 +49,7 @@ function(gaugelet_add_gtest name)
         set_tests_properties(${name} PROPERTIES
             FIXTURES_REQUIRED wine
             SKIP_RETURN_CODE 77
+            FAIL_REGULAR_EXPRESSION "${GAUGELET_WINE_CRASH}"
             ENVIRONMENT "${GAUGELET_WINE_ENV};${ARG_ENV}")
     elseif(ARG_ENV)
         set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENV}")
