@@ -73,6 +73,7 @@ protected:
 
 private:
     bool QueryUsable() const;
+    void RetryAfterFailedSample();
     // Load in percent and frame of one sample; false when the tick has no load.
     bool SampleLoad(std::int32_t& load, std::int32_t& frame);
     void StoreSettings();

@@ -44,6 +44,14 @@ bool CGaugeletDlg::QueryUsable() const {
            m_perfQuery.m_nInstanceIndex >= 0;
 }
 
+// A sample fails when the data stopped coming or no longer hold the watched
+// instance where the refresh found it: only a refresh can find it again.
+void CGaugeletDlg::RetryAfterFailedSample() {
+    if (s_nTicks % 3 == 0) {
+        m_perfQuery.Refresh();
+    }
+}
+
 bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     const double lastFrame = static_cast<double>(m_taskIcon.GetFrameCount() - 1);
     std::uint8_t* data = nullptr;
@@ -52,6 +60,7 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     if (!m_bWinNT) {
         s_bFirstSample = false;
         if (!m_perfQuery.Sample(data, size, counterType)) {
+            RetryAfterFailedSample();
             return false;
         }
         std::uint32_t value = 0;
@@ -68,6 +77,7 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     }
 
     if (!m_perfQuery.Sample(data, size, counterType)) {
+        RetryAfterFailedSample();
         return false;
     }
     std::int64_t raw = 0;
@@ -120,9 +130,10 @@ void CGaugeletDlg::OnTimer(std::uint32_t) {
             }
             m_nFrame = frame;
         }
-        return;
-    }
-    if (s_nTicks % 3 == 0) {
+        if (QueryUsable()) {
+            return;
+        }
+    } else if (s_nTicks % 3 == 0) {
         m_perfQuery.Refresh();
     }
     if (m_nFrame != 0) {

@@ -56,6 +56,48 @@ TEST_F(Tick, SuspendShowsIdleAndKeepsTheTipAndTheRhythm) {
     EXPECT_EQ(m_pixels.BadReleases(), 0);
 }
 
+TEST_F(Tick, AFailedSampleShowsIdleAndIsRetriedEveryThirdTick) {
+    enum class Outage { kNone, kNoAnswer, kTotalGone };
+    Outage outage = Outage::kNone;
+    m_machine.ServeBlocks([&](const std::string& name) {
+        m_served = outage == Outage::kNoAnswer ? std::vector<std::uint8_t>() : Block(name);
+        if (outage == Outage::kTotalGone && name == "238") {
+            perf::BlockSpec spec;
+            spec.perfTime100nSec = m_time;
+            spec.objects.push_back({238, {{6, perf::kCounterTypeTimer100NsInv, 8}}, true,
+                                    {{u"0", {m_idle}}}, {}});
+            m_served = perf::BuildPerfBlock(spec);
+        }
+        return &m_served;
+    });
+    ReachableMachine("far", "5.0");
+    CommandLineApp app("far");
+    for (const Outage broken : {Outage::kNoAnswer, Outage::kTotalGone}) {
+        SCOPED_TRACE(static_cast<int>(broken));
+        CGaugeletDlg::ResetProcessState();
+        outage = Outage::kNone;
+        Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
+            TickAt(window, 80);
+            TickAt(window, 80);
+            ASSERT_EQ(TrayFrame(dlg), 8);
+            outage = broken;
+            std::vector<std::size_t> readsPerTick;
+            for (int tick = 3; tick <= 8; ++tick) {
+                const std::size_t before = m_registry.SpecialReadLog().size();
+                TickAt(window, 80);
+                readsPerTick.push_back(m_registry.SpecialReadLog().size() - before);
+            }
+            // A sample and a refresh at tick 3, then a refresh every third tick.
+            EXPECT_EQ(readsPerTick, (std::vector<std::size_t>{2, 0, 0, 1, 0, 0}));
+            EXPECT_EQ(TrayFrame(dlg), 0);
+            outage = Outage::kNone;
+            TickAt(window, 80);
+            TickAt(window, 80);
+            EXPECT_EQ(TrayFrame(dlg), 8);
+        });
+    }
+}
+
 TEST_F(Tick, UnusableQueryShowsIdleAndRetriesEveryThirdTick) {
     m_registry.SetPerformanceDataHandler(nullptr);
     Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
