@@ -73,6 +73,8 @@ protected:
 
 private:
     bool QueryUsable() const;
+    // The next sample only records: a difference needs two of one counter.
+    void StartNewSamplePair();
     void RetryAfterFailedSample();
     // Load in percent and frame of one sample; false when the tick has no load.
     bool SampleLoad(std::int32_t& load, std::int32_t& frame);

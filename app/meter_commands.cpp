@@ -159,6 +159,7 @@ void CGaugeletDlg::OnSelectProcess(std::uint32_t id) {
         return;
     }
     const std::string name = m_processNames[index];
+    StartNewSamplePair();
     if (name == "_Total") {
         m_perfQuery.Open("Processor", meter::kPerfCounter, m_instanceName, m_machineName);
         m_bWatchProcess = false;

@@ -44,6 +44,8 @@ bool CGaugeletDlg::QueryUsable() const {
            m_perfQuery.m_nInstanceIndex >= 0;
 }
 
+void CGaugeletDlg::StartNewSamplePair() { s_bFirstSample = true; }
+
 // A sample fails when the data stopped coming or no longer hold the watched
 // instance where the refresh found it: only a refresh can find it again.
 void CGaugeletDlg::RetryAfterFailedSample() {
@@ -125,6 +127,10 @@ void CGaugeletDlg::OnTimer(std::uint32_t) {
         std::int32_t frame = 0;
         // A tick without a load value leaves the display as it is.
         if (SampleLoad(load, frame) && load <= 100) {
+            // Idle ran ahead of the clock: no frame lies below the idle one.
+            if (frame < 0) {
+                frame = 0;
+            }
             if (frame != m_nFrame) {
                 ShowFrame(frame);
             }

@@ -103,6 +103,33 @@ TEST_F(Process, AProcessGoneSinceTheMenuOpenedIsReportedAndTheProcessorWatched) 
     EXPECT_EQ(m_registry.OpenHandleCount(), 0);
 }
 
+TEST_F(Process, AChangeOfObjectStartsAFreshPairOfSamples) {
+    m_processes = {{"editor", 0}};
+    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
+        std::uint32_t choice = 2000;
+        window.m_chooseFromMenu = [&](const auto&, const auto&) { return choice; };
+        for (int tick = 0; tick < 4; ++tick) {
+            TickAt(window, 70);
+        }
+        ASSERT_EQ(TrayFrame(dlg), 7);
+        window.Send(win32::kWmRButtonUp);
+        ASSERT_TRUE(dlg.m_bWatchProcess);
+        TickWithProcess(window, "editor", 30);  // only records: the 7 stays
+        EXPECT_EQ(TrayFrame(dlg), 7);
+        TickWithProcess(window, "editor", 30);
+        EXPECT_EQ(TrayFrame(dlg), 3);
+
+        choice = 2001;  // "_Total", listed after the processes
+        m_processes.push_back({"_Total", 0});
+        window.Send(win32::kWmRButtonUp);
+        ASSERT_FALSE(dlg.m_bWatchProcess);
+        TickAt(window, 90);
+        EXPECT_EQ(TrayFrame(dlg), 3);
+        TickAt(window, 90);
+        EXPECT_EQ(TrayFrame(dlg), 9);
+    });
+}
+
 TEST_F(Process, AnExitedProcessShowsIdleAndIsWatchedAgainWhenItReturns) {
     m_processes = {{"explorer", 0}, {"victim", 0}, {"hog", 0}};
     Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {

@@ -23,6 +23,10 @@ TEST_F(Tick, FramesFollowTheLoadAndTicksWithoutLoadChangeNothing) {
         EXPECT_EQ(dlg.m_nFrame, 0);
         TickAt(window, -1);  // idle ran ahead of the clock
         EXPECT_EQ(dlg.m_nFrame, 0);
+        TickAt(window, 50);
+        TickAt(window, -50);  // far ahead: still the idle frame, never no icon
+        EXPECT_EQ(TrayFrame(dlg), 0);
+        EXPECT_EQ(FrameOf(dlg, StaticIcon()), 0);
         TickAt(window, 10);
         EXPECT_EQ(dlg.m_nFrame, 1);
         EXPECT_EQ(TrayFrame(dlg), 1);
