@@ -214,7 +214,8 @@ void Win32Window::CheckMenuItem(MenuHandle menu, std::uint32_t id, bool checked)
 }
 
 void Win32Window::TrackPopupMenu(MenuHandle menu, ScreenPoint at, WindowHandle owner) {
-    ::TrackPopupMenu(AsMenu(menu), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0,
+    // Items are picked with the left button: a stray right click runs nothing.
+    ::TrackPopupMenu(AsMenu(menu), TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0,
                      AsWindow(owner), nullptr);
 }
 
