@@ -102,6 +102,33 @@ TEST_F(Tick, AFailedSampleShowsIdleAndIsRetriedEveryThirdTick) {
     }
 }
 
+TEST_F(Tick, AnUnreachableMachineIsTriedEverLessOftenUpToOnceAMinute) {
+    ReachableMachine("far", "5.0");
+    CommandLineApp app("far");
+    m_processes = {{"remote", 0}};
+    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
+        window.m_chooseFromMenu = [](const auto&, const auto&) { return 0u; };
+        window.Send(win32::kWmRButtonUp);  // lists the machine's processes
+        m_registry.SetMachineAnswers("far", false);
+        window.Command(2000);  // the choice and its fall-back both lose the machine
+        ASSERT_FALSE(dlg.m_perfQuery.m_bOpen);
+        std::vector<int> attemptTicks;
+        for (int tick = 1; tick <= 300; ++tick) {
+            const int before = m_registry.ConnectAttempts();
+            TickAt(window, 50);
+            if (m_registry.ConnectAttempts() != before) {
+                attemptTicks.push_back(tick);
+            }
+        }
+        EXPECT_EQ(attemptTicks, (std::vector<int>{6, 18, 42, 90, 150, 210, 270}));
+        m_registry.SetMachineAnswers("far", true);
+        for (int tick = 0; tick < 60 && TrayFrame(dlg) != 5; ++tick) {
+            TickAt(window, 50);
+        }
+        EXPECT_EQ(TrayFrame(dlg), 5);
+    });
+}
+
 TEST_F(Tick, UnusableQueryShowsIdleAndRetriesEveryThirdTick) {
     m_registry.SetPerformanceDataHandler(nullptr);
     Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
