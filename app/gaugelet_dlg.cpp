@@ -127,6 +127,10 @@ bool CGaugeletDlg::OnMessage(std::uint32_t message, std::uintptr_t wParam, std::
         result = OnTaskIconNotify(wParam, lParam);
         return true;
     }
+    if (g_uTaskbarCreatedMsg != 0 && message == g_uTaskbarCreatedMsg) {
+        OnTaskbarCreated();
+        return true;
+    }
     switch (message) {
     case win32::kWmPaint:
         if (Window().IsMinimised(m_hWnd)) {

@@ -34,6 +34,7 @@ public:
     void OnRButtonUp();
     std::intptr_t OnTaskIconNotify(std::uintptr_t iconId, std::intptr_t mouseMessage);
     void OnEndSession(bool ending);
+    void OnTaskbarCreated();
     void OnSkin();
     void OnSuspend();
     void OnAlwaysOnTop();
