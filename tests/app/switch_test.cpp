@@ -169,6 +169,7 @@ TEST_F(Switch, ExitAndSessionEndStoreTheSameSettingsAndCancelDoesNothing) {
                            m_registry.WriteLog().begin() + static_cast<long>(stored.size())));
 
     m_window.m_placements.clear();
+    m_window.m_monitors.push_back({{-1024, 0, 0, 768}, {-1024, 0, 0, 768}});
     Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
         EXPECT_TRUE(dlg.m_bShowOnDesktop);
         EXPECT_FALSE(dlg.m_bShowOnTaskbar);
