@@ -283,11 +283,16 @@ std::int32_t SyntheticPerfData::Serve(Served what, win32::RegKey key, const std:
         m_systemAnswer[what] = SystemValueServes(key, name, what) ? SystemAnswer::kServes
                                                                   : SystemAnswer::kLacks;
     }
-    if (m_systemAnswer[what] == SystemAnswer::kServes &&
-        (status == win32::kErrorSuccess || status == win32::kErrorMoreData)) {
+    // One source per object once chosen: a block of the other source's shape
+    // would put the positions stored by a refresh on other instances.
+    if (m_systemAnswer[what] == SystemAnswer::kServes) {
         return status;
     }
-    return Make(what, value) ? Deliver(value, valueType, capacity, type, data, size) : status;
+    if (!Make(what, value)) {
+        return status;
+    }
+    m_systemAnswer[what] = SystemAnswer::kLacks;
+    return Deliver(value, valueType, capacity, type, data, size);
 }
 
 bool SyntheticPerfData::SystemValueServes(win32::RegKey key, const std::string& name,

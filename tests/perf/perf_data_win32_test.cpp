@@ -11,8 +11,10 @@
 #include <memory>
 #include <thread>
 
+#include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
 #include "perf/perf_query.h"
+#include "platform/fake/memory_registry.h"
 #include "platform/win32/synthetic_perf_data.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
@@ -245,6 +247,57 @@ TEST_F(RealRegistry, SystemTableWithTheNamesIsServedUnchanged) {
     const std::vector<std::string> served = ExpectStandardNames();
     ASSERT_EQ(served.size(), 8u);
     EXPECT_EQ(served[7], "Local Name");
+}
+
+// Once an object's source is chosen it stays: a block of the other source's
+// shape would put stored positions on other instances.
+TEST(ChosenSource, AnObjectKeepsItsSourceAndAFailedReadFails) {
+    perf::ObjectSpec object;
+    object.counters = {{6, perf::kCounterTypeTimer100NsInv, 8}};
+    object.instances = {{u"_Total", {7}}};
+    perf::BlockSpec spec;
+    spec.objects = {object, object};
+    spec.objects[0].nameTitleIndex = 238;
+    spec.objects[1].nameTitleIndex = 230;
+    const std::vector<std::uint8_t> own = perf::BuildPerfBlock(spec);
+    std::int32_t answer = win32::kErrorSuccess;
+    MemoryRegistry system;
+    system.SetPerformanceDataHandler([&](const std::string&, const std::string&,
+                                         const std::string&, std::uint32_t*, std::uint8_t* data,
+                                         std::uint32_t* size) {
+        const bool fits = *size >= own.size();
+        *size = static_cast<std::uint32_t>(own.size());
+        if (answer != win32::kErrorSuccess || !fits) {
+            return answer != win32::kErrorSuccess ? answer : win32::kErrorMoreData;
+        }
+        std::memcpy(data, own.data(), own.size());
+        return answer;
+    });
+    SyntheticPerfData layer(system);
+    std::vector<std::uint8_t> block;
+    const auto read = [&](const char* valueName) {
+        block.assign(1u << 20, 0);
+        std::uint32_t size = static_cast<std::uint32_t>(block.size());
+        const std::int32_t status =
+            layer.QueryValue(win32::kRootPerformanceData, valueName, nullptr, block.data(), &size);
+        block.resize(status == win32::kErrorSuccess ? size : 0);
+        return status;
+    };
+
+    EXPECT_EQ(read("238"), win32::kErrorSuccess);  // the system's own processor data
+    EXPECT_EQ(block, own);
+    answer = win32::kErrorFileNotFound;
+    EXPECT_EQ(read("238"), win32::kErrorFileNotFound);
+    answer = win32::kErrorSuccess;
+    EXPECT_EQ(read("238"), win32::kErrorSuccess);
+    EXPECT_EQ(block, own);
+
+    answer = win32::kErrorFileNotFound;  // no process data of the system's: made here
+    EXPECT_EQ(read("230"), win32::kErrorSuccess);
+    EXPECT_NE(block, own);
+    answer = win32::kErrorSuccess;
+    EXPECT_EQ(read("230"), win32::kErrorSuccess);
+    EXPECT_NE(block, own);
 }
 
 }  // namespace
