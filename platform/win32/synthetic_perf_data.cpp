@@ -7,6 +7,7 @@
 #include "perf/buffer_growth.h"
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
+#include "perf/processor_groups.h"
 #include "registry/registry_object.h"
 
 namespace {
@@ -325,8 +326,6 @@ bool SyntheticPerfData::Make(Served what, std::vector<std::uint8_t>& value) {
     }
 }
 
-// The "_Total" instance is the mean of the processors, not their sum: the
-// meter divides its idle time by the elapsed time of one clock.
 bool SyntheticPerfData::MakeProcessorBlock(std::vector<std::uint8_t>& value) {
     std::vector<std::int64_t> idle;
     if (!m_kernel.ReadProcessorIdle(idle)) {
@@ -336,12 +335,7 @@ bool SyntheticPerfData::MakeProcessorBlock(std::vector<std::uint8_t>& value) {
     perf::ObjectSpec object;
     object.nameTitleIndex = kProcessorIndex;
     object.counters.push_back({kProcessorTimeIndex, perf::kCounterTypeTimer100NsInv, 8});
-    for (std::size_t i = 0; i < idle.size(); ++i) {
-        const std::string number = std::to_string(i);
-        object.instances.push_back(Instance(std::u16string(number.begin(), number.end()), idle[i]));
-    }
-    object.instances.push_back(
-        Instance(u"_Total", Sum(idle) / static_cast<std::int64_t>(idle.size())));
+    object.instances = perf::ProcessorInstances(idle);
     spec.objects.push_back(std::move(object));
     value = perf::BuildPerfBlock(spec);
     return true;
