@@ -1,5 +1,6 @@
 #include "app/gaugelet_dlg.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/gaugelet_app.h"
@@ -8,6 +9,27 @@
 #include "platform/system_api.h"
 #include "registry/registry_object.h"
 #include "res/resource_ids.h"
+
+namespace {
+
+// A monitor unplugged or a resolution lowered can leave the stored place on
+// no screen at all; it then moves, keeping its size, into the nearest work area.
+ScreenPoint ReachablePlace(const WindowRect& stored) {
+    const MonitorFit fit = Window().FitToMonitors(stored);
+    if (fit.visible) {
+        return ScreenPoint{stored.left, stored.top};
+    }
+    const WindowRect& area = fit.nearestWorkArea;
+    const std::int64_t width = std::int64_t{stored.right} - stored.left;
+    const std::int64_t height = std::int64_t{stored.bottom} - stored.top;
+    const std::int64_t left =
+        std::max<std::int64_t>(area.left, std::min<std::int64_t>(stored.left, area.right - width));
+    const std::int64_t top =
+        std::max<std::int64_t>(area.top, std::min<std::int64_t>(stored.top, area.bottom - height));
+    return ScreenPoint{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top)};
+}
+
+}  // namespace
 
 CGaugeletDlg::CGaugeletDlg() : CDialogBase(IDD_GAUGELET_DIALOG) {
     m_pApp = dynamic_cast<CGaugeletApp*>(CWinAppBase::Current());
@@ -112,7 +134,8 @@ void CGaugeletDlg::ReadSettingsAndPlace() {
     if (r.right == r.left) {
         Window().SetWindowPos(m_hWnd, insertAfter, 0, 0, 20, 20, win32::kSwpNoMove);
     } else {
-        Window().SetWindowPos(m_hWnd, insertAfter, r.left, r.top, r.right - r.left,
+        const ScreenPoint place = ReachablePlace(WindowRect{r.left, r.top, r.right, r.bottom});
+        Window().SetWindowPos(m_hWnd, insertAfter, place.x, place.y, r.right - r.left,
                               r.bottom - r.top, 0);
     }
 
@@ -125,6 +148,10 @@ bool CGaugeletDlg::OnMessage(std::uint32_t message, std::uintptr_t wParam, std::
                              std::intptr_t& result) {
     if (g_uTaskIconNotifyMsg != 0 && message == g_uTaskIconNotifyMsg) {
         result = OnTaskIconNotify(wParam, lParam);
+        return true;
+    }
+    if (g_uTaskbarCreatedMsg != 0 && message == g_uTaskbarCreatedMsg) {
+        OnTaskbarCreated();
         return true;
     }
     switch (message) {

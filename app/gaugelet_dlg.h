@@ -30,6 +30,7 @@ public:
     void OnRButtonUp();
     std::intptr_t OnTaskIconNotify(std::uintptr_t iconId, std::intptr_t mouseMessage);
     void OnEndSession(bool ending);
+    void OnTaskbarCreated();
     void OnSkin();
     void OnSuspend();
     void OnAlwaysOnTop();
@@ -69,6 +70,9 @@ protected:
 
 private:
     bool QueryUsable() const;
+    // The next sample only records: a difference needs two of one counter.
+    void StartNewSamplePair();
+    void RetryAfterFailedSample();
     // Load in percent and frame of one sample; false when the tick has no load.
     bool SampleLoad(std::int32_t& load, std::int32_t& frame);
     void StoreSettings();

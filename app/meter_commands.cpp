@@ -58,6 +58,14 @@ std::intptr_t CGaugeletDlg::OnTaskIconNotify(std::uintptr_t, std::intptr_t mouse
     return 0;
 }
 
+// The shell restarted, or started after the meter: without the icon the
+// default settings leave no way to reach the meter.
+void CGaugeletDlg::OnTaskbarCreated() {
+    if (m_bShowOnTaskbar) {
+        m_taskIcon.AddAgain();
+    }
+}
+
 void CGaugeletDlg::OnLButtonDown() {
     if (m_bDragging) {
         return;
@@ -159,6 +167,7 @@ void CGaugeletDlg::OnSelectProcess(std::uint32_t id) {
         return;
     }
     const std::string name = m_processNames[index];
+    StartNewSamplePair();
     if (name == "_Total") {
         m_perfQuery.Open("Processor", meter::kPerfCounter, m_instanceName, m_machineName);
         m_bWatchProcess = false;

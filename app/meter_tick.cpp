@@ -27,6 +27,16 @@ bool CGaugeletDlg::QueryUsable() const {
            m_perfQuery.m_nInstanceIndex >= 0;
 }
 
+void CGaugeletDlg::StartNewSamplePair() { m_bFirstSample = true; }
+
+// A sample fails when the data stopped coming or no longer hold the watched
+// instance where the refresh found it: only a refresh can find it again.
+void CGaugeletDlg::RetryAfterFailedSample() {
+    if (m_nTicks % 3 == 0) {
+        m_perfQuery.Refresh();
+    }
+}
+
 bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     const double lastFrame = static_cast<double>(m_taskIcon.GetFrameCount() - 1);
     std::uint8_t* data = nullptr;
@@ -35,6 +45,7 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     if (!m_bWinNT) {
         m_bFirstSample = false;
         if (!m_perfQuery.Sample(data, size, counterType)) {
+            RetryAfterFailedSample();
             return false;
         }
         std::uint32_t value = 0;
@@ -51,6 +62,7 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     }
 
     if (!m_perfQuery.Sample(data, size, counterType)) {
+        RetryAfterFailedSample();
         return false;
     }
     std::int64_t raw = 0;
@@ -98,14 +110,19 @@ void CGaugeletDlg::OnTimer(std::uint32_t) {
         std::int32_t frame = 0;
         // A tick without a load value leaves the display as it is.
         if (SampleLoad(load, frame) && load <= 100) {
+            // Idle ran ahead of the clock: no frame lies below the idle one.
+            if (frame < 0) {
+                frame = 0;
+            }
             if (frame != m_nFrame) {
                 ShowFrame(frame);
             }
             m_nFrame = frame;
         }
-        return;
-    }
-    if (m_nTicks % 3 == 0) {
+        if (QueryUsable()) {
+            return;
+        }
+    } else if (m_nTicks % 3 == 0) {
         m_perfQuery.Refresh();
     }
     if (m_nFrame != 0) {

@@ -231,7 +231,15 @@ bool CPerfQuery::SampleNt(std::uint8_t*& data, std::uint32_t& size, std::uint32_
     offset = first.offset + first.object.DefinitionLength;
     for (std::int32_t j = 0; intact && j <= m_nInstanceIndex; ++j) {
         perf::PerfInstanceDefinition instance{};
-        intact = ReadInstance(block, offset, instance, counterBlock, offset);
+        const std::uint64_t instanceOffset = offset;
+        intact = ReadInstance(block, instanceOffset, instance, counterBlock, offset);
+        // Instances move when processes come and go: another one's counter
+        // must never pass for the watched one's.
+        if (intact && j == m_nInstanceIndex) {
+            std::string name;
+            intact = block.ReadName(instanceOffset + instance.NameOffset, name) &&
+                     name == m_strInstance;
+        }
     }
 
     const std::uint64_t valueOffset = counterBlock + definition.CounterOffset;

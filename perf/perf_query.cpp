@@ -1,5 +1,6 @@
 #include "perf/perf_query.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/registry_api.h"
@@ -11,6 +12,8 @@ std::atomic<std::int32_t> g_nPerfDataUsers{0};
 namespace {
 
 const char kCurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+// Refreshes come every third tick: waits from 3 to 60 ticks.
+constexpr std::int32_t kLongestConnectWait = 20;
 
 }  // namespace
 
@@ -84,10 +87,25 @@ bool CPerfQuery::ConnectRoot() {
     m_hRoot = m_bDynFamily ? win32::kRootDynData : win32::kRootPerformanceData;
     win32::RegKey connected = 0;
     if (Registry().ConnectRegistry(m_strMachine, m_hRoot, &connected) != win32::kErrorSuccess) {
+        m_nConnectWait = std::min(std::max(2 * m_nConnectWait, 1), kLongestConnectWait);
+        m_nRefreshesToSkip = m_nConnectWait - 1;
         return false;
     }
+    m_nConnectWait = 0;
+    m_nRefreshesToSkip = 0;
     m_hRemoteRoot = connected;
     m_hRoot = connected;
+    return true;
+}
+
+// On a real network each attempt at an unreachable machine holds the
+// window's only thread for seconds: after a failed one the next waits
+// twice as long as the last, and the refreshes in between fail at once.
+bool CPerfQuery::ReconnectDue() {
+    if (m_nRefreshesToSkip > 0) {
+        --m_nRefreshesToSkip;
+        return false;
+    }
     return true;
 }
 
@@ -112,7 +130,7 @@ bool CPerfQuery::Refresh() {
         return false;
     }
     if (!RootReady()) {
-        if (!ConnectRoot()) {
+        if (!ReconnectDue() || !ConnectRoot()) {
             m_nCounterIndex = -1;
             m_nInstanceIndex = -1;
             return false;

@@ -43,6 +43,7 @@ private:
     void TakeHold();
     void CloseRemoteRoot();
     bool ConnectRoot();
+    bool ReconnectDue();
     bool UsesDynData() const;
     // A remote query reads nothing until its own connected root exists.
     bool RootReady() const;
@@ -66,4 +67,6 @@ private:
     win32::RegKey m_hRemoteRoot = 0;  // connected root this query owns
     bool m_bHold = false;         // this query counts in g_nPerfDataUsers
     bool m_bDynFamily = false;    // the bound machine is of the 9x family
+    std::int32_t m_nConnectWait = 0;      // refreshes between failed connections
+    std::int32_t m_nRefreshesToSkip = 0;  // before the next connection attempt
 };

@@ -5,6 +5,7 @@
 
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
+#include "perf/processor_instances.h"
 #include "platform/buffer_growth.h"
 #include "registry/registry_object.h"
 
@@ -284,11 +285,16 @@ std::int32_t SyntheticPerfData::Serve(Served what, win32::RegKey key, const std:
         m_systemAnswer[what] = SystemValueServes(key, name, what) ? SystemAnswer::kServes
                                                                   : SystemAnswer::kLacks;
     }
-    if (m_systemAnswer[what] == SystemAnswer::kServes &&
-        (status == win32::kErrorSuccess || status == win32::kErrorMoreData)) {
+    // One source per object once chosen: a block of the other source's shape
+    // would put the positions stored by a refresh on other instances.
+    if (m_systemAnswer[what] == SystemAnswer::kServes) {
         return status;
     }
-    return Make(what, value) ? Deliver(value, valueType, capacity, type, data, size) : status;
+    if (!Make(what, value)) {
+        return status;
+    }
+    m_systemAnswer[what] = SystemAnswer::kLacks;
+    return Deliver(value, valueType, capacity, type, data, size);
 }
 
 bool SyntheticPerfData::SystemValueServes(win32::RegKey key, const std::string& name,
@@ -321,8 +327,6 @@ bool SyntheticPerfData::Make(Served what, std::vector<std::uint8_t>& value) {
     }
 }
 
-// The "_Total" instance is the mean of the processors, not their sum: the
-// meter divides its idle time by the elapsed time of one clock.
 bool SyntheticPerfData::MakeProcessorBlock(std::vector<std::uint8_t>& value) {
     std::vector<std::int64_t> idle;
     if (!m_system.ReadProcessorIdleTimes(idle)) {
@@ -332,12 +336,7 @@ bool SyntheticPerfData::MakeProcessorBlock(std::vector<std::uint8_t>& value) {
     perf::ObjectSpec object;
     object.nameTitleIndex = kProcessorIndex;
     object.counters.push_back({kProcessorTimeIndex, perf::kCounterTypeTimer100NsInv, 8});
-    for (std::size_t i = 0; i < idle.size(); ++i) {
-        const std::string number = std::to_string(i);
-        object.instances.push_back(Instance(std::u16string(number.begin(), number.end()), idle[i]));
-    }
-    object.instances.push_back(
-        Instance(u"_Total", Sum(idle) / static_cast<std::int64_t>(idle.size())));
+    object.instances = perf::ProcessorInstances(idle);
     spec.objects.push_back(std::move(object));
     value = perf::BuildPerfBlock(spec);
     return true;

@@ -23,6 +23,13 @@ struct WindowRect {
     std::int32_t bottom = 0;
 };
 
+// Where a rectangle lies among the monitors: whether any of them shows part
+// of it, and the work area of the monitor nearest to it.
+struct MonitorFit {
+    bool visible = false;
+    WindowRect nearestWorkArea;
+};
+
 // Where SetWindowPos puts the window in the stacking order.
 enum class InsertAfter { kTop, kTopMost, kNoTopMost };
 
@@ -63,6 +70,7 @@ public:
     // Screen coordinates, also for a hidden window.
     virtual WindowRect GetWindowRect(WindowHandle window) = 0;
     virtual WindowRect GetClientRect(WindowHandle window) = 0;
+    virtual MonitorFit FitToMonitors(const WindowRect& rect) = 0;
 
     virtual void SetTimer(WindowHandle window, std::uint32_t id, std::uint32_t periodMs) = 0;
     virtual void KillTimer(WindowHandle window, std::uint32_t id) = 0;

@@ -6,9 +6,11 @@
 #include "platform/system_api.h"
 
 std::uint32_t g_uTaskIconNotifyMsg = 0;
+std::uint32_t g_uTaskbarCreatedMsg = 0;
 
 void RegisterTaskIconMessage() {
     g_uTaskIconNotifyMsg = Shell().RegisterMessageName("MsgTaskIconNotify");
+    g_uTaskbarCreatedMsg = Shell().RegisterMessageName("TaskbarCreated");
 }
 
 namespace {
@@ -130,6 +132,17 @@ void CTaskIcon::Remove() {
         m_nid.uID = id;
         Shell().DeleteNotifyIcon(m_nid);
     }
+}
+
+bool CTaskIcon::AddAgain() {
+    if (!m_bShellIcons || m_ids.empty()) {
+        return false;
+    }
+    m_nid.uFlags = win32::kNifMessage | win32::kNifIcon | win32::kNifTip;
+    m_nid.uCallbackMessage = g_uTaskIconNotifyMsg;
+    m_nid.hIcon = m_hIcon;
+    CopyTip(m_strTip, m_nid.szTip);
+    return Shell().AddNotifyIcon(m_nid);
 }
 
 bool CTaskIcon::SetIcon(IconHandle icon) {

@@ -9,11 +9,13 @@
 #include "platform/pixels_api.h"
 #include "platform/shell_api.h"
 
-// The message the shell sends the owner window about the icon; 0 until
+// The message the shell sends the owner window about the icon, and the one
+// a (re)started shell broadcasts to every top-level window; 0 until
 // RegisterTaskIconMessage has run.
 extern std::uint32_t g_uTaskIconNotifyMsg;
-// Registers "MsgTaskIconNotify"; the host calls it once, after installing
-// the shell backend and before the meter window exists.
+extern std::uint32_t g_uTaskbarCreatedMsg;
+// Registers "MsgTaskIconNotify" and "TaskbarCreated"; the host calls it
+// once, after installing the shell backend and before the meter window exists.
 void RegisterTaskIconMessage();
 
 class CTaskIcon {
@@ -35,6 +37,9 @@ public:
     bool Add(WindowHandle owner, IconHandle icon, std::uint32_t id);
     bool Add(WindowHandle owner, IconHandle icon, std::uint32_t id, const std::string& tip);
     void Remove();
+    // A (re)started shell knows no icons: adds the icon again as it stands,
+    // its picture and tip included.
+    bool AddAgain();
     bool SetIcon(IconHandle icon);
     bool SetTip(const std::string& tip);
     std::string GetTip() const;

@@ -210,6 +210,7 @@ std::int32_t MemoryRegistry::CloseKey(win32::RegKey key) {
 
 std::int32_t MemoryRegistry::ConnectRegistry(const std::string& machine, win32::RegKey root,
                                              win32::RegKey* result) {
+    ++m_connectAttempts;
     if (result == nullptr || !win32::IsPredefinedKey(root)) {
         return win32::kErrorInvalidParameter;
     }

@@ -57,6 +57,8 @@ public:
     // always answers.
     void SetMachineAnswers(const std::string& machine, bool answers);
 
+    // Every ConnectRegistry call, answered or not.
+    int ConnectAttempts() const { return m_connectAttempts; }
     // Handles opened or connected and not yet closed.
     int OpenHandleCount() const;
     // Every write, in order: "root\\subkey\\name" as given.
@@ -92,4 +94,5 @@ private:
     SpecialRootHandler m_dynHandler;
     std::vector<std::string> m_writes;
     std::vector<std::string> m_specialReads;
+    int m_connectAttempts = 0;
 };

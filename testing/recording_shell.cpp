@@ -37,7 +37,8 @@ bool RecordingShell::Record(Request request, const win32::NotifyIconDataA& data,
 }
 
 bool RecordingShell::AddNotifyIcon(const win32::NotifyIconDataA& data) {
-    if (data.cbSize != win32::kNotifyIconDataV1Size || Locate(data) != m_shown.end()) {
+    if (!m_running || data.cbSize != win32::kNotifyIconDataV1Size ||
+        Locate(data) != m_shown.end()) {
         return Record(Request::kAdd, data, false);
     }
     ShownIcon shown;
@@ -50,7 +51,7 @@ bool RecordingShell::AddNotifyIcon(const win32::NotifyIconDataA& data) {
 
 bool RecordingShell::ModifyNotifyIcon(const win32::NotifyIconDataA& data) {
     const auto shown = Locate(data);
-    if (data.cbSize != win32::kNotifyIconDataV1Size || shown == m_shown.end()) {
+    if (!m_running || data.cbSize != win32::kNotifyIconDataV1Size || shown == m_shown.end()) {
         return Record(Request::kModify, data, false);
     }
     Apply(data, &*shown);

@@ -34,6 +34,8 @@ public:
 
     std::vector<Call> m_calls;
     std::vector<ShownIcon> m_shown;
+    // No taskbar yet: every add and change is refused.
+    bool m_running = true;
 
 private:
     std::vector<ShownIcon>::iterator Locate(const win32::NotifyIconDataA& data);

@@ -1,5 +1,7 @@
 #include "testing/recording_window.h"
 
+#include <algorithm>
+
 std::intptr_t RecordingWindow::RunModalDialog(std::uint32_t, DialogSink& sink) {
     m_sink = &sink;
     m_ended = false;
@@ -27,6 +29,25 @@ bool RecordingWindow::SetLayeredAttributes(WindowHandle, ColorRef key, std::uint
 
 void RecordingWindow::SetIcon(WindowHandle, std::uint32_t which, IconHandle icon) {
     m_windowIcons[which] = icon;
+}
+
+MonitorFit RecordingWindow::FitToMonitors(const WindowRect& rect) {
+    MonitorFit fit;
+    std::int64_t nearest = -1;
+    for (const Monitor& monitor : m_monitors) {
+        const WindowRect& a = monitor.area;
+        const std::int64_t dx = std::max<std::int64_t>(
+            {0, std::int64_t{a.left} - rect.right, std::int64_t{rect.left} - a.right});
+        const std::int64_t dy = std::max<std::int64_t>(
+            {0, std::int64_t{a.top} - rect.bottom, std::int64_t{rect.top} - a.bottom});
+        fit.visible = fit.visible || (std::max(a.left, rect.left) < std::min(a.right, rect.right) &&
+                                      std::max(a.top, rect.top) < std::min(a.bottom, rect.bottom));
+        if (nearest < 0 || dx + dy < nearest) {
+            nearest = dx + dy;
+            fit.nearestWorkArea = monitor.workArea;
+        }
+    }
+    return fit;
 }
 
 void RecordingWindow::SetWindowPos(WindowHandle, InsertAfter insertAfter, std::int32_t x,

@@ -13,6 +13,10 @@
 
 class RecordingWindow : public WindowApi {
 public:
+    struct Monitor {
+        WindowRect area;
+        WindowRect workArea;
+    };
     struct Placement {
         InsertAfter insertAfter;
         std::int32_t x, y, width, height;
@@ -51,6 +55,7 @@ public:
     bool IsVisible(WindowHandle) override { return m_visible; }
     bool IsMinimised(WindowHandle) override { return m_minimised; }
     WindowRect GetWindowRect(WindowHandle) override { return m_rect; }
+    MonitorFit FitToMonitors(const WindowRect& rect) override;
     WindowRect GetClientRect(WindowHandle) override;
     void SetTimer(WindowHandle, std::uint32_t id, std::uint32_t periodMs) override;
     void KillTimer(WindowHandle, std::uint32_t id) override;
@@ -108,6 +113,7 @@ public:
     std::vector<std::uint32_t> m_layeredCalls;  // colour key, alpha, flags
     std::map<std::uint32_t, IconHandle> m_windowIcons;
     std::vector<Placement> m_placements;
+    std::vector<Monitor> m_monitors = {{{0, 0, 1024, 768}, {0, 0, 1024, 740}}};
     bool m_visible = true;
     std::map<std::uint32_t, std::uint32_t> m_timers;  // id -> period
     std::vector<std::string> m_timerLog;

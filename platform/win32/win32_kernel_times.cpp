@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/buffer_growth.h"
+#include "platform/processor_groups.h"
 
 namespace {
 
@@ -90,24 +91,36 @@ std::u16string ReadImageName(const std::vector<std::uint8_t>& buffer, std::uint3
 }  // namespace
 
 Win32KernelTimes::Win32KernelTimes() {
-    // ntdll is in every process, so the handle needs no release.
+    // ntdll and kernel32 are in every process, so their handles need no release.
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     if (ntdll != nullptr) {
         // The cast from FARPROC is how a function found by name is called.
         m_query = reinterpret_cast<QueryFunction>(
             reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
+        m_groupQuery = reinterpret_cast<GroupQueryFunction>(
+            reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformationEx")));
+    }
+    const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    if (kernel32 != nullptr) {
+        m_groupCount = reinterpret_cast<GroupCountFunction>(
+            reinterpret_cast<void*>(GetProcAddress(kernel32, "GetActiveProcessorGroupCount")));
     }
 }
 
-bool Win32KernelTimes::Query(std::uint32_t infoClass, std::vector<std::uint8_t>& buffer,
-                        std::uint32_t& returned) {
-    if (m_query == nullptr) {
+bool Win32KernelTimes::Query(std::uint32_t infoClass, const std::uint16_t* group,
+                        std::vector<std::uint8_t>& buffer, std::uint32_t& returned) {
+    if (group == nullptr ? m_query == nullptr : m_groupQuery == nullptr) {
         return false;
     }
     for (;;) {
         const std::uint32_t length = static_cast<std::uint32_t>(buffer.size());
         returned = 0;
-        const std::int32_t status = m_query(infoClass, buffer.data(), length, &returned);
+        std::uint16_t groupNumber = group != nullptr ? *group : 0;
+        const std::int32_t status =
+            group == nullptr
+                ? m_query(infoClass, buffer.data(), length, &returned)
+                : m_groupQuery(infoClass, &groupNumber, sizeof(groupNumber), buffer.data(), length,
+                               &returned);
         if (status == kStatusSuccess) {
             return returned <= length;
         }
@@ -120,12 +133,26 @@ bool Win32KernelTimes::Query(std::uint32_t infoClass, std::vector<std::uint8_t>&
 }
 
 bool Win32KernelTimes::ReadProcessorIdle(std::vector<std::int64_t>& idle) {
+    const std::uint16_t groups = m_groupCount != nullptr ? m_groupCount() : 1;
+    // In one group the plain call answers for every processor.
+    if (groups <= 1 || m_groupQuery == nullptr) {
+        return ReadGroupIdle(nullptr, idle);
+    }
+    return ReadIdleOfEveryGroup(
+        groups,
+        [this](std::uint16_t group, std::vector<std::int64_t>& groupIdle) {
+            return ReadGroupIdle(&group, groupIdle);
+        },
+        idle);
+}
+
+bool Win32KernelTimes::ReadGroupIdle(const std::uint16_t* group, std::vector<std::int64_t>& idle) {
     idle.clear();
     if (m_processorBuffer.empty()) {
         m_processorBuffer.resize(kFirstProcessorBuffer);
     }
     std::uint32_t returned = 0;
-    if (!Query(kSystemProcessorPerformanceInformation, m_processorBuffer, returned)) {
+    if (!Query(kSystemProcessorPerformanceInformation, group, m_processorBuffer, returned)) {
         return false;
     }
     const std::size_t count = returned / sizeof(ProcessorPerformance);
@@ -143,7 +170,7 @@ bool Win32KernelTimes::ReadProcesses(std::vector<ProcessTime>& processes) {
         m_processBuffer.resize(kFirstProcessBuffer);
     }
     std::uint32_t returned = 0;
-    if (!Query(kSystemProcessInformation, m_processBuffer, returned)) {
+    if (!Query(kSystemProcessInformation, nullptr, m_processBuffer, returned)) {
         return false;
     }
     for (std::size_t offset = 0;;) {

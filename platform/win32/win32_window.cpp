@@ -115,20 +115,30 @@ void Win32Window::SetExStyle(WindowHandle window, std::uint32_t exStyle) {
     SetWindowLongPtrA(AsWindow(window), GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
 }
 
-bool Win32Window::OffersLayeredWindows() {
-    if (!m_layeredLookedUp) {
-        m_layeredLookedUp = true;
-        m_user32 = LoadLibraryA("user32.dll");
-        if (m_user32 != nullptr) {
-            // The cast from FARPROC is how a function found by name is called.
-            m_setLayered = reinterpret_cast<SetLayeredFunction>(
-                reinterpret_cast<void*>(GetProcAddress(m_user32, "SetLayeredWindowAttributes")));
-            if (m_setLayered == nullptr) {
-                FreeLibrary(m_user32);
-                m_user32 = nullptr;
-            }
-        }
+void Win32Window::LookUpOptionalFunctions() {
+    if (m_optionalLookedUp) {
+        return;
     }
+    m_optionalLookedUp = true;
+    m_user32 = LoadLibraryA("user32.dll");
+    if (m_user32 == nullptr) {
+        return;
+    }
+    // The cast from FARPROC is how a function found by name is called.
+    m_setLayered = reinterpret_cast<SetLayeredFunction>(
+        reinterpret_cast<void*>(GetProcAddress(m_user32, "SetLayeredWindowAttributes")));
+    m_monitorFromRect = reinterpret_cast<MonitorFromRectFunction>(
+        reinterpret_cast<void*>(GetProcAddress(m_user32, "MonitorFromRect")));
+    m_getMonitorInfo = reinterpret_cast<GetMonitorInfoFunction>(
+        reinterpret_cast<void*>(GetProcAddress(m_user32, "GetMonitorInfoA")));
+    if (m_setLayered == nullptr && m_monitorFromRect == nullptr && m_getMonitorInfo == nullptr) {
+        FreeLibrary(m_user32);
+        m_user32 = nullptr;
+    }
+}
+
+bool Win32Window::OffersLayeredWindows() {
+    LookUpOptionalFunctions();
     return m_setLayered != nullptr;
 }
 
@@ -154,6 +164,33 @@ void Win32Window::SetWindowPos(WindowHandle window, InsertAfter insertAfter, std
         after = HWND_NOTOPMOST;
     }
     ::SetWindowPos(AsWindow(window), after, x, y, width, height, flags);
+}
+
+MonitorFit Win32Window::FitToMonitors(const WindowRect& rect) {
+    LookUpOptionalFunctions();
+    const RECT wanted = {rect.left, rect.top, rect.right, rect.bottom};
+    MonitorFit fit;
+    if (m_monitorFromRect != nullptr && m_getMonitorInfo != nullptr) {
+        MONITORINFO info;
+        ZeroMemory(&info, sizeof(info));
+        info.cbSize = sizeof(info);
+        const HMONITOR nearest = m_monitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST);
+        if (nearest != nullptr && m_getMonitorInfo(nearest, &info)) {
+            fit.visible = m_monitorFromRect(&wanted, MONITOR_DEFAULTTONULL) != nullptr;
+            fit.nearestWorkArea = FromRect(info.rcWork);
+            return fit;
+        }
+    }
+    // A system without monitor functions has one screen.
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT shown;
+    fit.visible = IntersectRect(&shown, &wanted, &screen) != FALSE;
+    RECT work = screen;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+        work = screen;
+    }
+    fit.nearestWorkArea = FromRect(work);
+    return fit;
 }
 
 void Win32Window::ShowWindow(WindowHandle window, bool show) {
@@ -214,7 +251,8 @@ void Win32Window::CheckMenuItem(MenuHandle menu, std::uint32_t id, bool checked)
 }
 
 void Win32Window::TrackPopupMenu(MenuHandle menu, ScreenPoint at, WindowHandle owner) {
-    ::TrackPopupMenu(AsMenu(menu), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0,
+    // Items are picked with the left button: a stray right click runs nothing.
+    ::TrackPopupMenu(AsMenu(menu), TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0,
                      AsWindow(owner), nullptr);
 }
 

@@ -31,6 +31,7 @@ public:
     bool IsMinimised(WindowHandle window) override;
     WindowRect GetWindowRect(WindowHandle window) override;
     WindowRect GetClientRect(WindowHandle window) override;
+    MonitorFit FitToMonitors(const WindowRect& rect) override;
     void SetTimer(WindowHandle window, std::uint32_t id, std::uint32_t periodMs) override;
     void KillTimer(WindowHandle window, std::uint32_t id) override;
     ScreenPoint GetCursorPos() override;
@@ -61,17 +62,23 @@ public:
 
 private:
     using SetLayeredFunction = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+    using MonitorFromRectFunction = HMONITOR(WINAPI*)(LPCRECT, DWORD);
+    using GetMonitorInfoFunction = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
 
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // The USER32 functions that older systems lack (95, NT 4.0), found by name.
+    void LookUpOptionalFunctions();
 
     HINSTANCE m_instance;
     // The running dialog owns the file dialog.
     HWND m_dialog = nullptr;
     DialogSink* m_sink = nullptr;
-    // USER32 stays loaded while its SetLayeredWindowAttributes may be called.
+    // USER32 stays loaded while the functions found in it may be called.
     HMODULE m_user32 = nullptr;
     SetLayeredFunction m_setLayered = nullptr;
-    bool m_layeredLookedUp = false;
+    MonitorFromRectFunction m_monitorFromRect = nullptr;
+    GetMonitorInfoFunction m_getMonitorInfo = nullptr;
+    bool m_optionalLookedUp = false;
     // The one paint in progress: BeginPaint fills it, EndPaint gives it back.
     PAINTSTRUCT m_paint;
 };

@@ -65,12 +65,13 @@ TEST_F(HostileStart, UnusableSkinFilesFallBackToTheBuiltInStrip) {
     EXPECT_EQ(m_pixels.BadReleases(), 0);
 }
 
-TEST_F(HostileStart, StoredRectangleIsPlacedAsStored) {
+TEST_F(HostileStart, StoredRectangleKeepsItsSizeAndLandsOnTheScreen) {
     struct Case {
-        std::int32_t left, top, right, bottom;
+        std::int32_t left, top, right, bottom, x, y;
     };
-    for (const Case& c : {Case{-32000, -32000, -31980, -31980}, Case{100, 100, 60, 120},
-                          Case{2000000000, 5, 2000000020, 25}}) {
+    for (const Case& c : {Case{-32000, -32000, -31980, -31980, 0, 0},
+                          Case{100, 100, 60, 120, 100, 100},
+                          Case{2000000000, 5, 2000000020, 25, 1004, 5}}) {
         m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "PosLEFT", static_cast<std::uint32_t>(c.left));
         m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "PosTOP", static_cast<std::uint32_t>(c.top));
         m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "PosRIGHT", static_cast<std::uint32_t>(c.right));
@@ -79,8 +80,8 @@ TEST_F(HostileStart, StoredRectangleIsPlacedAsStored) {
         Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
             ASSERT_EQ(window.m_placements.size(), 1u);
             const auto& placed = window.m_placements[0];
-            EXPECT_EQ(placed.x, c.left);
-            EXPECT_EQ(placed.y, c.top);
+            EXPECT_EQ(placed.x, c.x);
+            EXPECT_EQ(placed.y, c.y);
             EXPECT_EQ(placed.width, c.right - c.left);
             EXPECT_EQ(placed.height, c.bottom - c.top);
             EXPECT_TRUE(dlg.m_bShowOnTaskbar);

@@ -37,6 +37,38 @@ TEST_F(Init, FreshProfileStartsInTheNotificationAreaOnly) {
     EXPECT_TRUE(m_shell.m_shown.empty());
 }
 
+TEST_F(Init, AWindowStoredOffEveryScreenComesBackAndAPartlyShownOneStays) {
+    const RecordingWindow::Monitor primary{{0, 0, 1024, 768}, {0, 0, 1024, 740}};
+    const RecordingWindow::Monitor right{{1024, 0, 2048, 768}, {1024, 0, 2048, 768}};
+    struct Case {
+        WindowRect stored;
+        std::vector<RecordingWindow::Monitor> monitors;
+        std::int32_t x, y;
+    };
+    for (const Case& c : {Case{{1500, 100, 1520, 120}, {primary, right}, 1500, 100},
+                          Case{{1500, 100, 1520, 120}, {primary}, 1004, 100},
+                          Case{{100, 5000, 120, 5025}, {primary}, 100, 715},
+                          Case{{-10, -15, 10, 5}, {primary}, -10, -15},
+                          Case{{-300, 10, -280, 30}, {right, primary}, 0, 10}}) {
+        m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "Desktop", 1);
+        m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "PosLEFT", static_cast<std::uint32_t>(c.stored.left));
+        m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "PosTOP", static_cast<std::uint32_t>(c.stored.top));
+        m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "PosRIGHT", static_cast<std::uint32_t>(c.stored.right));
+        m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "PosBOTTOM", static_cast<std::uint32_t>(c.stored.bottom));
+        m_window.m_monitors = c.monitors;
+        m_window.m_placements.clear();
+        const std::size_t writes = m_registry.WriteLog().size();
+        Run([&](CGaugeletDlg&, RecordingWindow& window) {
+            ASSERT_EQ(window.m_placements.size(), 1u);
+            EXPECT_EQ(window.m_placements[0].x, c.x) << c.stored.left;
+            EXPECT_EQ(window.m_placements[0].y, c.y) << c.stored.top;
+            EXPECT_EQ(window.m_placements[0].width, c.stored.right - c.stored.left);
+            EXPECT_EQ(window.m_placements[0].height, c.stored.bottom - c.stored.top);
+            EXPECT_EQ(m_registry.WriteLog().size(), writes);
+        });
+    }
+}
+
 TEST_F(Init, BothDisplaysOffTurnsTheIconOnAndTopMostPlacesInOneCall) {
     m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "TaskBar", 0);
     m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "Desktop", 0);

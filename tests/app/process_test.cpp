@@ -103,6 +103,60 @@ TEST_F(Process, AProcessGoneSinceTheMenuOpenedIsReportedAndTheProcessorWatched) 
     EXPECT_EQ(m_registry.OpenHandleCount(), 0);
 }
 
+TEST_F(Process, AChangeOfObjectStartsAFreshPairOfSamples) {
+    m_processes = {{"editor", 0}};
+    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
+        std::uint32_t choice = 2000;
+        window.m_chooseFromMenu = [&](const auto&, const auto&) { return choice; };
+        for (int tick = 0; tick < 4; ++tick) {
+            TickAt(window, 70);
+        }
+        ASSERT_EQ(TrayFrame(dlg), 7);
+        window.Send(win32::kWmRButtonUp);
+        ASSERT_TRUE(dlg.m_bWatchProcess);
+        TickWithProcess(window, "editor", 30);  // only records: the 7 stays
+        EXPECT_EQ(TrayFrame(dlg), 7);
+        TickWithProcess(window, "editor", 30);
+        EXPECT_EQ(TrayFrame(dlg), 3);
+
+        choice = 2001;  // "_Total", listed after the processes
+        m_processes.push_back({"_Total", 0});
+        window.Send(win32::kWmRButtonUp);
+        ASSERT_FALSE(dlg.m_bWatchProcess);
+        TickAt(window, 90);
+        EXPECT_EQ(TrayFrame(dlg), 3);
+        TickAt(window, 90);
+        EXPECT_EQ(TrayFrame(dlg), 9);
+    });
+}
+
+TEST_F(Process, AnExitedProcessShowsIdleAndIsWatchedAgainWhenItReturns) {
+    m_processes = {{"explorer", 0}, {"victim", 0}, {"hog", 0}};
+    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
+        window.m_chooseFromMenu = [&](const auto&, const auto&) { return 2001u; };
+        window.Send(win32::kWmRButtonUp);
+        ASSERT_EQ(dlg.m_perfQuery.m_strInstance, "victim");
+        TickWithProcess(window, "victim", 30);
+        TickWithProcess(window, "victim", 30);
+        ASSERT_EQ(TrayFrame(dlg), 3);
+
+        m_processes.erase(m_processes.begin() + 1);  // "hog" moves into its place
+        for (int tick = 0; tick < 3; ++tick) {
+            TickWithProcess(window, "hog", 90);
+            EXPECT_NE(TrayFrame(dlg), 9);
+        }
+        EXPECT_EQ(TrayFrame(dlg), 0);
+        EXPECT_EQ(dlg.m_perfQuery.m_nInstanceIndex, -1);
+
+        m_processes.push_back({"victim", 0});
+        for (int tick = 0; tick < 5; ++tick) {
+            TickWithProcess(window, "victim", 50);
+        }
+        EXPECT_EQ(TrayFrame(dlg), 5);
+        EXPECT_TRUE(dlg.m_bWatchProcess);
+    });
+}
+
 TEST_F(Process, TwelveHundredProcessesAreListedAndThoseAboveTheRangeAreInert) {
     for (int i = 0; i < 1200; ++i) {
         m_processes.push_back({"p" + std::to_string(i), 0});

@@ -169,6 +169,7 @@ TEST_F(Switch, ExitAndSessionEndStoreTheSameSettingsAndCancelDoesNothing) {
                            m_registry.WriteLog().begin() + static_cast<long>(stored.size())));
 
     m_window.m_placements.clear();
+    m_window.m_monitors.push_back({{-1024, 0, 0, 768}, {-1024, 0, 0, 768}});
     Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
         EXPECT_TRUE(dlg.m_bShowOnDesktop);
         EXPECT_FALSE(dlg.m_bShowOnTaskbar);
@@ -181,6 +182,33 @@ TEST_F(Switch, ExitAndSessionEndStoreTheSameSettingsAndCancelDoesNothing) {
         EXPECT_EQ(placed.height, 20);
         EXPECT_EQ(TrayIcon(*this), nullptr);
     });
+}
+
+TEST_F(Switch, TheNotificationIconComesBackWithTheShell) {
+    m_shell.m_running = false;  // the meter starts before the taskbar
+    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
+        TickAt(window, 50);
+        TickAt(window, 50);
+        ASSERT_EQ(TrayIcon(*this), nullptr);
+        m_shell.m_running = true;
+        window.Send(g_uTaskbarCreatedMsg);
+        ASSERT_NE(TrayIcon(*this), nullptr);
+        EXPECT_EQ(TrayFrame(dlg), 5);
+        EXPECT_EQ(TrayIcon(*this)->callbackMessage, g_uTaskIconNotifyMsg);
+
+        window.Command(103);  // suspended: frame 0 and its own tip
+        m_shell.m_shown.clear();  // the shell restarts
+        window.Send(g_uTaskbarCreatedMsg);
+        ASSERT_NE(TrayIcon(*this), nullptr);
+        EXPECT_EQ(TrayFrame(dlg), 0);
+        EXPECT_EQ(TrayIcon(*this)->tip, "gaugelet (suspended)");
+
+        window.Command(107);
+        window.Command(106);  // the taskbar display off: nothing to bring back
+        window.Send(g_uTaskbarCreatedMsg);
+        EXPECT_EQ(TrayIcon(*this), nullptr);
+    });
+    EXPECT_EQ(m_pixels.LiveIcons(), 0u);
 }
 
 }  // namespace

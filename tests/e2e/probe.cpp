@@ -2,6 +2,7 @@
 // reaches what a shell script cannot (HKEY_DYN_DATA, window messages, the
 // rectangles and texts of other processes' windows) and makes CPU load.
 #include <windows.h>
+#include <shellapi.h>
 #include <winternl.h>
 
 #include <fcntl.h>
@@ -76,6 +77,41 @@ int PostCommand(const char* title, const char* id) {
         return 2;
     }
     return PostToWindow(title, WM_COMMAND, static_cast<WPARAM>(command));
+}
+
+// As a shell that restarts forgets the icon of the window with that title.
+int DeleteIcon(const char* title, const char* id) {
+    unsigned long iconId = 0;
+    if (!ParseUnsigned(id, iconId)) {
+        std::fprintf(stderr, "probe: not an icon id: %s\n", id);
+        return 2;
+    }
+    const HWND window = FindTitled(title);
+    if (window == nullptr) {
+        return 1;
+    }
+    NOTIFYICONDATAA data;
+    ZeroMemory(&data, sizeof(data));
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window;
+    data.uID = static_cast<UINT>(iconId);
+    if (!Shell_NotifyIconA(NIM_DELETE, &data)) {
+        return Fail("Shell_NotifyIconA");
+    }
+    return 0;
+}
+
+// Sends a registered message to every top-level window, as a started shell
+// sends "TaskbarCreated".
+int Broadcast(const char* name) {
+    const UINT message = RegisterWindowMessageA(name);
+    if (message == 0) {
+        return Fail("RegisterWindowMessageA");
+    }
+    if (!SendNotifyMessageA(HWND_BROADCAST, message, 0, 0)) {
+        return Fail("SendNotifyMessageA");
+    }
+    return 0;
 }
 
 int WindowRect(const char* title) {
@@ -359,6 +395,8 @@ int Usage() {
                  "usage: probe dyn-set KEY VALUE-NAME NUMBER\n"
                  "       probe post-command TITLE ID\n"
                  "       probe post-close TITLE\n"
+                 "       probe delete-icon TITLE ID\n"
+                 "       probe broadcast MESSAGE-NAME\n"
                  "       probe window-rect TITLE\n"
                  "       probe window-state TITLE\n"
                  "       probe gui-resources TITLE\n"
@@ -385,6 +423,10 @@ int main(int argc, char** argv) {
         status = PostCommand(argv[2], argv[3]);
     } else if (std::strcmp(command, "post-close") == 0 && argc == 3) {
         status = PostToWindow(argv[2], WM_CLOSE, 0);
+    } else if (std::strcmp(command, "delete-icon") == 0 && argc == 4) {
+        status = DeleteIcon(argv[2], argv[3]);
+    } else if (std::strcmp(command, "broadcast") == 0 && argc == 3) {
+        status = Broadcast(argv[2]);
     } else if (std::strcmp(command, "window-rect") == 0 && argc == 3) {
         status = WindowRect(argv[2]);
     } else if (std::strcmp(command, "window-state") == 0 && argc == 3) {

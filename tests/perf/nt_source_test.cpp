@@ -120,7 +120,7 @@ TEST_F(PerfQueryTest, MalformedBlocksFailInsideTheirBytes) {
     EXPECT_FALSE(query.Sample(data, size, type));
 }
 
-TEST_F(PerfQueryTest, StoredPositionsBeyondAFreshBlockFailTheSample) {
+TEST_F(PerfQueryTest, SamplesFailWhereTheStoredPositionNoLongerHoldsTheInstance) {
     Serve("230", ProcessBlock({u"a", u"b", u"watched"}));
     CPerfQuery query;
     ASSERT_TRUE(query.Open("Process", "% Processor Time", "watched", ""));
@@ -130,6 +130,8 @@ TEST_F(PerfQueryTest, StoredPositionsBeyondAFreshBlockFailTheSample) {
     Serve("230", ProcessBlock({u"a", u"b"}));
     EXPECT_FALSE(query.Sample(data, size, type));
     Serve("230", ProcessBlock({u"b", u"x", u"y"}));
+    EXPECT_FALSE(query.Sample(data, size, type));
+    Serve("230", ProcessBlock({u"b", u"x", u"watched"}));
     ASSERT_TRUE(query.Sample(data, size, type));
     EXPECT_EQ(TakeValue(data, size), 2u);
 

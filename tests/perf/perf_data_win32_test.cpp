@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 
+#include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
 #include "perf/perf_query.h"
 #include "perf/synthetic_perf_data.h"

@@ -116,6 +116,7 @@ TEST_F(PerfQueryTest, UnreachableMachineIsRetriedNeverReadLocally) {
     EXPECT_EQ(g_nPerfDataUsers.load(), 0);
 
     m_registry.SetMachineAnswers("\\\\late", true);
+    EXPECT_FALSE(query.Refresh());  // after two failures one refresh waits
     EXPECT_TRUE(query.Refresh());
     EXPECT_TRUE(query.m_bOpen);
     ASSERT_TRUE(query.Sample(data, size, type));

@@ -178,4 +178,53 @@ TEST_F(SyntheticPerfDataTest, MissingTableKeyOpensAsAKeyOfItsOwnWhateverItsCase)
     }
 }
 
+// Once an object's source is chosen it stays: a block of the other source's
+// shape would put stored positions on other instances.
+TEST_F(SyntheticPerfDataTest, AnObjectKeepsItsSourceAndAFailedReadFails) {
+    perf::BlockSpec spec;
+    spec.objects.resize(2);
+    for (perf::ObjectSpec& object : spec.objects) {
+        object.counters = {{6, perf::kCounterTypeTimer100NsInv, 8}};
+        object.instances = {{u"_Total", {7}}};
+    }
+    spec.objects[0].nameTitleIndex = 238;
+    spec.objects[1].nameTitleIndex = 230;
+    const std::vector<std::uint8_t> own = perf::BuildPerfBlock(spec);
+    std::int32_t answer = win32::kErrorSuccess;
+    MemoryRegistry system;
+    system.SetPerformanceDataHandler([&](const auto&, const auto&, const auto&, std::uint32_t*,
+                                         std::uint8_t* data, std::uint32_t* size) {
+        if (answer == win32::kErrorSuccess && *size >= own.size()) {
+            std::memcpy(data, own.data(), own.size());
+        }
+        *size = static_cast<std::uint32_t>(own.size());
+        return answer;
+    });
+    SyntheticPerfData layer(system, m_system);
+    std::vector<std::uint8_t> block;
+    const auto read = [&](const char* valueName) {
+        block.assign(1u << 20, 0);
+        std::uint32_t size = static_cast<std::uint32_t>(block.size());
+        const std::int32_t status =
+            layer.QueryValue(win32::kRootPerformanceData, valueName, nullptr, block.data(), &size);
+        block.resize(status == win32::kErrorSuccess ? size : 0);
+        return status;
+    };
+    const std::int32_t kLost = win32::kErrorFileNotFound;
+    struct Step {
+        const char* object;
+        std::int32_t systemAnswer;
+        std::int32_t status;
+        bool systemsBlock;
+    };
+    // The system serves its own processor data; it has no process data at first.
+    for (const Step& step : {Step{"238", 0, 0, true}, Step{"238", kLost, kLost, false},
+                             Step{"238", 0, 0, true}, Step{"230", kLost, 0, false},
+                             Step{"230", 0, 0, false}}) {
+        answer = step.systemAnswer;
+        EXPECT_EQ(read(step.object), step.status) << step.object;
+        EXPECT_EQ(block == own, step.systemsBlock) << step.object;
+    }
+}
+
 }  // namespace
