@@ -4,15 +4,14 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
-// One group's idle times since boot, in 100-ns units, in processor order.
-using GroupIdleReader = std::function<bool(std::uint16_t group, std::vector<std::int64_t>& idle)>;
-
-// Every group's processors in group order; false when a group cannot be read.
-inline bool ReadIdleOfEveryGroup(std::uint16_t groupCount, const GroupIdleReader& readGroup,
-                                 std::vector<std::int64_t>& idle) {
+// Every group's processors in group order; false when a group cannot be
+// read. readGroup(group, idle) gives one group's idle times since boot, in
+// 100-ns units, in processor order.
+template <typename GroupIdleReader>
+bool ReadIdleOfEveryGroup(std::uint16_t groupCount, const GroupIdleReader& readGroup,
+                          std::vector<std::int64_t>& idle) {
     idle.clear();
     std::vector<std::int64_t> groupIdle;
     for (std::uint16_t group = 0; group < groupCount; ++group) {
