@@ -47,6 +47,40 @@ std::size_t OffsetOf(const std::vector<std::uint8_t>& block, std::uint64_t mark)
     std::abort();
 }
 
+// The machine's registry, counting every value read and key opened.
+struct CountingRegistry : RegistryApi {
+    explicit CountingRegistry(RegistryApi& inner) : m_inner(inner) {}
+    std::int32_t OpenKey(win32::RegKey root, const std::string& subKey, std::uint32_t access,
+                         win32::RegKey* result) override {
+        ++reads;
+        return m_inner.OpenKey(root, subKey, access, result);
+    }
+    std::int32_t CreateKey(win32::RegKey root, const std::string& subKey, std::uint32_t access,
+                           win32::RegKey* result) override {
+        ++reads;
+        return m_inner.CreateKey(root, subKey, access, result);
+    }
+    std::int32_t QueryValue(win32::RegKey key, const std::string& name, std::uint32_t* type,
+                            std::uint8_t* data, std::uint32_t* size) override {
+        ++reads;
+        return m_inner.QueryValue(key, name, type, data, size);
+    }
+    std::int32_t SetValue(win32::RegKey key, const std::string& name, std::uint32_t type,
+                          const std::uint8_t* data, std::uint32_t size) override {
+        return m_inner.SetValue(key, name, type, data, size);
+    }
+    std::int32_t CloseKey(win32::RegKey key) override { return m_inner.CloseKey(key); }
+    std::int32_t ConnectRegistry(const std::string& machine, win32::RegKey root,
+                                 win32::RegKey* result) override {
+        ++reads;
+        return m_inner.ConnectRegistry(machine, root, result);
+    }
+    long reads = 0;
+
+private:
+    RegistryApi& m_inner;
+};
+
 // A processor block with 64 instances and "_Total", rewritten in place each
 // fetch so the machine runs at a steady 30 percent.
 struct Machine : FakeMachine {
@@ -56,8 +90,10 @@ struct Machine : FakeMachine {
     std::int64_t time = 0;
     std::uint64_t idle = 0;
     long fetches = 0;
+    CountingRegistry counting{registry};
 
     Machine() {
+        SetRegistry(&counting);
         perf::BlockSpec spec;
         spec.perfFreq = 10000000;
         spec.perfTime100nSec = kTimeMark;
@@ -95,6 +131,7 @@ void BM_SteadyTickOf64Processors(benchmark::State& state) {
         }
         const long allocationsBefore = g_allocations.load();
         const long fetchesBefore = machine.fetches;
+        const long readsBefore = machine.counting.reads;
         for (auto _ : state) {
             window.Tick();
         }
@@ -102,6 +139,8 @@ void BM_SteadyTickOf64Processors(benchmark::State& state) {
         state.counters["allocs/tick"] =
             static_cast<double>(g_allocations.load() - allocationsBefore) / ticks;
         state.counters["fetches/tick"] = static_cast<double>(machine.fetches - fetchesBefore) / ticks;
+        state.counters["registry reads/tick"] =
+            static_cast<double>(machine.counting.reads - readsBefore) / ticks;
     };
     CGaugeletDlg dlg;
     dlg.DoModal();

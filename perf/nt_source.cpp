@@ -24,6 +24,25 @@ std::vector<std::string> ReadCounterTable() {
     return table;
 }
 
+// The table holds index, name, index, name, ...
+std::string TitleIndexOf(const std::vector<std::string>& table, const std::string& name) {
+    for (std::size_t i = 0; i + 1 < table.size(); i += 2) {
+        if (table[i + 1] == name) {
+            return table[i];
+        }
+    }
+    return std::string();
+}
+
+std::string TitleNameOf(const std::vector<std::string>& table, std::int32_t index) {
+    for (std::size_t i = 0; i + 1 < table.size(); i += 2) {
+        if (std::atol(table[i].c_str()) == index) {
+            return table[i + 1];
+        }
+    }
+    return std::string();
+}
+
 class BlockReader {
 public:
     BlockReader(const std::uint8_t* data, std::uint32_t size) : m_data(data), m_size(size) {}
@@ -101,63 +120,43 @@ bool ReadInstance(const BlockReader& block, std::uint64_t offset,
 
 }  // namespace
 
-std::string CPerfQuery::LookupTitleIndex(const std::string& name) {
-    const std::vector<std::string> table = ReadCounterTable();
-    for (std::size_t i = 0; i + 1 < table.size(); i += 2) {
-        if (table[i + 1] == name) {
-            return table[i];
-        }
+bool CPerfQuery::FetchObjectData(std::uint32_t& byteCount) {
+    if (m_block.size() < kFirstFetchSize) {
+        m_block.assign(kFirstFetchSize, 0);
     }
-    return std::string();
-}
-
-std::string CPerfQuery::LookupTitleName(std::int32_t index) {
-    const std::vector<std::string> table = ReadCounterTable();
-    for (std::size_t i = 0; i + 1 < table.size(); i += 2) {
-        if (std::atol(table[i].c_str()) == index) {
-            return table[i + 1];
-        }
-    }
-    return std::string();
-}
-
-std::uint8_t* CPerfQuery::FetchObjectData(std::uint32_t& byteCount) {
-    const std::string valueName = LookupTitleIndex(m_strObject);
-    std::uint32_t capacity = kFirstFetchSize;
     for (;;) {
-        std::uint8_t* block = new std::uint8_t[capacity]();
+        const std::uint32_t capacity = static_cast<std::uint32_t>(m_block.size());
         std::uint32_t size = capacity;
-        const std::int32_t status = Registry().QueryValue(m_hRoot, valueName, nullptr, block, &size);
+        const std::int32_t status =
+            Registry().QueryValue(m_hRoot, m_strObjectIndex, nullptr, m_block.data(), &size);
         if (status == win32::kErrorSuccess && size <= capacity) {
             byteCount = size;
-            return block;
+            return true;
         }
-        delete[] block;
         if (status != win32::kErrorMoreData || capacity >= kFetchCap) {
-            return nullptr;
+            return false;
         }
-        capacity = static_cast<std::uint32_t>(
-            GrownBufferSize(capacity, size, kFetchMargin, kFetchCap));
+        // The old bytes are of no use: a fresh buffer, not a copy.
+        m_block.assign(static_cast<std::size_t>(
+                           GrownBufferSize(capacity, size, kFetchMargin, kFetchCap)),
+                       0);
     }
-}
-
-void CPerfQuery::FreeObjectData(std::uint8_t*& block) {
-    delete[] block;
-    block = nullptr;
 }
 
 bool CPerfQuery::RefreshNt() {
     m_nCounterIndex = -1;
     m_nInstanceIndex = -1;
+    // A table that changed takes effect here, at the next refresh.
+    const std::vector<std::string> table = ReadCounterTable();
+    m_strObjectIndex = TitleIndexOf(table, m_strObject);
     std::uint32_t byteCount = 0;
-    std::uint8_t* data = FetchObjectData(byteCount);
-    if (data == nullptr) {
+    if (!FetchObjectData(byteCount)) {
         return false;
     }
     m_bOpen = true;
     TakeHold();
 
-    const BlockReader block(data, byteCount);
+    const BlockReader block(m_block.data(), byteCount);
     FirstObject first;
     bool intact = ReadFirstObject(block, first);
     std::uint64_t offset = first.offset + first.object.HeaderLength;
@@ -166,7 +165,7 @@ bool CPerfQuery::RefreshNt() {
         perf::PerfCounterDefinition definition{};
         intact = ReadDefinition(block, offset, definition);
         if (intact &&
-            LookupTitleName(static_cast<std::int32_t>(definition.CounterNameTitleIndex)) ==
+            TitleNameOf(table, static_cast<std::int32_t>(definition.CounterNameTitleIndex)) ==
                 m_strCounter) {
             m_nCounterIndex = i;
             break;
@@ -201,7 +200,6 @@ bool CPerfQuery::RefreshNt() {
         m_nCounterIndex = -1;
         m_nInstanceIndex = -1;
     }
-    FreeObjectData(data);
     return m_nCounterIndex >= 0 && m_nInstanceIndex >= 0;
 }
 
@@ -210,11 +208,10 @@ bool CPerfQuery::SampleNt(std::uint8_t*& data, std::uint32_t& size, std::uint32_
         return false;
     }
     std::uint32_t byteCount = 0;
-    std::uint8_t* raw = FetchObjectData(byteCount);
-    if (raw == nullptr) {
+    if (!FetchObjectData(byteCount)) {
         return false;
     }
-    const BlockReader block(raw, byteCount);
+    const BlockReader block(m_block.data(), byteCount);
     FirstObject first;
     bool intact = ReadFirstObject(block, first) &&
                   m_nCounterIndex < static_cast<std::int32_t>(first.object.NumCounters) &&
@@ -254,6 +251,5 @@ bool CPerfQuery::SampleNt(std::uint8_t*& data, std::uint32_t& size, std::uint32_
     } else {
         intact = false;
     }
-    FreeObjectData(raw);
     return intact;
 }

@@ -49,10 +49,8 @@ private:
     bool RootReady() const;
 
     // NT performance data source (nt_source.cpp).
-    std::string LookupTitleIndex(const std::string& name);
-    std::string LookupTitleName(std::int32_t index);
-    std::uint8_t* FetchObjectData(std::uint32_t& byteCount);
-    void FreeObjectData(std::uint8_t*& block);
+    // Reads the object's block into m_block; false when none came.
+    bool FetchObjectData(std::uint32_t& byteCount);
     bool RefreshNt();
     bool SampleNt(std::uint8_t*& data, std::uint32_t& size, std::uint32_t& counterType);
 
@@ -63,6 +61,11 @@ private:
     bool StatisticAnnounced() const;
     std::string StatisticName() const;
 
+    // The object's title index, resolved from the counter-name table at each
+    // refresh, and the block buffer, kept between samples: a steady tick
+    // reads the block and nothing else.
+    std::string m_strObjectIndex;
+    std::vector<std::uint8_t> m_block;
     std::string m_strMachine;     // the machine bound by Open; empty for local
     win32::RegKey m_hRemoteRoot = 0;  // connected root this query owns
     bool m_bHold = false;         // this query counts in g_nPerfDataUsers

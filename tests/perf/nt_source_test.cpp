@@ -151,9 +151,14 @@ TEST_F(PerfQueryTest, LargeBlocksGrowInFewRoundsUpToACap) {
     ASSERT_TRUE(query.Open("Process", "% Processor Time", "_Total", ""));
     EXPECT_EQ(m_fetchCalls, 2);
 
-    m_reportsSize = false;
     m_fetchCalls = 0;
     ASSERT_TRUE(query.Refresh());
+    EXPECT_EQ(m_fetchCalls, 1);  // the buffer is kept between reads
+
+    m_reportsSize = false;
+    m_fetchCalls = 0;
+    CPerfQuery fresh;
+    ASSERT_TRUE(fresh.Open("Process", "% Processor Time", "_Total", ""));
     EXPECT_EQ(m_fetchCalls, 5);  // doubling alone: 15,360 to 245,760 bytes
 
     m_registry.SetPerformanceDataHandler(
