@@ -13,6 +13,11 @@ TEST_F(Tick, FramesFollowTheLoadAndTicksWithoutLoadChangeNothing) {
         TickAt(window, 50);
         EXPECT_EQ(dlg.m_nFrame, 5);
         EXPECT_EQ(TrayFrame(dlg), 5);
+        const std::size_t shellCalls = m_shell.m_calls.size();
+        const IconHandle shown = StaticIcon();
+        TickAt(window, 50);  // the same frame is not drawn again
+        EXPECT_EQ(m_shell.m_calls.size(), shellCalls);
+        EXPECT_EQ(StaticIcon(), shown);
         TickAt(window, 100);
         EXPECT_EQ(dlg.m_nFrame, 11);
         TickAt(window, 0);
@@ -56,14 +61,37 @@ TEST_F(Tick, SuspendShowsIdleAndKeepsTheTipAndTheRhythm) {
     EXPECT_EQ(m_pixels.BadReleases(), 0);
 }
 
-TEST_F(Tick, UnusableQueryShowsIdleAndRetriesEveryThirdTick) {
-    m_registry.SetPerformanceDataHandler(nullptr);
+// Reads of the performance data per tick: an unusable query is retried every
+// third tick; a watched process is sampled every tick and refreshed every fifth.
+TEST_F(Tick, QueriesAreRetriedAndRefreshedOnTheirRhythm) {
+    m_perfDataServed = false;
     Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
         ASSERT_EQ(window.m_boxes.size(), 1u);
         EXPECT_EQ(window.m_boxes[0].text, "Failed to create performance data query !");
-        window.Tick();
+        std::vector<int> reads;
+        for (int tick = 1; tick <= 6; ++tick) {
+            const int before = m_fetches;
+            TickAt(window, 50);
+            reads.push_back(m_fetches - before);
+        }
+        EXPECT_EQ(reads, (std::vector<int>{0, 0, 1, 0, 0, 1}));
         EXPECT_EQ(dlg.m_nFrame, 0);
         EXPECT_EQ(TrayFrame(dlg), 0);
+    });
+
+    m_perfDataServed = true;
+    m_processes = {{"gaugelet", 0}};
+    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
+        window.m_chooseFromMenu = [](const auto&, const auto&) { return 2000u; };
+        window.Send(win32::kWmRButtonUp);
+        ASSERT_TRUE(dlg.m_bWatchProcess);
+        std::vector<int> reads;
+        for (int tick = 1; tick <= 10; ++tick) {
+            const int before = m_fetches;
+            TickAt(window, 50);
+            reads.push_back(m_fetches - before);
+        }
+        EXPECT_EQ(reads, (std::vector<int>{1, 1, 1, 1, 2, 1, 1, 1, 1, 2}));
     });
 }
 
