@@ -115,7 +115,7 @@ TEST_F(Menu, NotificationIconOpensTheSkinDialogOrTheMenuAndIgnoresTheRest) {
 
         EXPECT_EQ(window.Send(g_uTaskIconNotifyMsg, 7, win32::kWmLButtonDblClk), 0);
         ASSERT_EQ(window.m_fileRequests.size(), 1u);
-        EXPECT_EQ(window.m_fileRequests[0].defaultExtension, ".bmp");
+        EXPECT_EQ(window.m_fileRequests[0], ".bmp");
         EXPECT_EQ(window.m_tracks, 0);
         EXPECT_EQ(window.m_timers.at(1), 1000u);
 
