@@ -83,25 +83,6 @@ TEST_F(SyntheticPerfDataTest, ObjectsTheSystemServesPassUnchangedAndWhatTheKerne
     EXPECT_FALSE(CPerfQuery().Open("Process", "% Processor Time", "_Total", ""));
 }
 
-TEST_F(SyntheticPerfDataTest, ShortBuffersAskForTheWholeValue) {
-    std::uint32_t needed = 0;
-    ASSERT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", nullptr, nullptr, &needed),
-              win32::kErrorSuccess);
-    std::vector<std::uint8_t> block(16);
-    std::uint32_t size = 16;
-    EXPECT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", nullptr, block.data(),
-                                     &size),
-              win32::kErrorMoreData);
-    EXPECT_EQ(size, needed);
-    block.resize(needed);
-    std::uint32_t type = 0;
-    EXPECT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", &type, block.data(),
-                                     &size),
-              win32::kErrorSuccess);
-    EXPECT_EQ(size, needed);
-    EXPECT_EQ(type, win32::kRegBinary);
-}
-
 TEST_F(SyntheticPerfDataTest, CounterTableLackingTheNamesIsServedWithThem) {
     const std::vector<std::string> standard = {"6", "% Processor Time", "230", "Process",
                                                "238", "Processor"};
