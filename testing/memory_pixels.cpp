@@ -1,11 +1,5 @@
 #include "testing/memory_pixels.h"
 
-MemoryPixels::MemoryPixels() { SetResourceFile(130, GAUGELET_BUILTIN_SKIN_FILE); }
-
-void MemoryPixels::SetResourceFile(std::uint32_t resourceId, const std::string& path) {
-    m_resourceFiles[resourceId] = path;
-}
-
 BitmapHandle MemoryPixels::AddBitmap(const bmp::Image& image) {
     const BitmapHandle handle = NextHandle();
     m_bitmaps[handle] = image;
@@ -53,10 +47,9 @@ void MemoryPixels::AddFrames(ImageList* list, const bmp::Image& image, ColorRef 
 
 ImageListHandle MemoryPixels::LoadImageList(std::uint32_t resourceId, int frameWidth,
                                             ColorRef mask) {
-    const auto file = m_resourceFiles.find(resourceId);
     bmp::Image image;
-    if (frameWidth <= 0 || file == m_resourceFiles.end() ||
-        !bmp::ReadBitmapFile(file->second, &image)) {
+    if (frameWidth <= 0 || resourceId != kBuiltInSkin ||
+        !bmp::ReadBitmapFile(GAUGELET_BUILTIN_SKIN_FILE, &image)) {
         return 0;
     }
     ImageList list;

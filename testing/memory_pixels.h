@@ -19,8 +19,8 @@ struct IconImage {
 
 class MemoryPixels : public PixelsApi {
 public:
-    // Bitmap resource 130 is the built-in skin file.
-    MemoryPixels();
+    // The one bitmap resource: the built-in skin file.
+    static constexpr std::uint32_t kBuiltInSkin = 130;
 
     BitmapHandle LoadBitmapFile(const std::string& path) override;
     void DeleteBitmap(BitmapHandle bitmap) override;
@@ -34,7 +34,6 @@ public:
     void DestroyImageList(ImageListHandle list) override;
     void DestroyIcon(IconHandle icon) override;
 
-    void SetResourceFile(std::uint32_t resourceId, const std::string& path);
     BitmapHandle AddBitmap(const bmp::Image& image);
     // Null for a handle that is not a live icon.
     const IconImage* FindIcon(IconHandle icon) const;
@@ -56,7 +55,6 @@ private:
     void AddFrames(ImageList* list, const bmp::Image& image, ColorRef mask);
 
     std::uintptr_t m_lastHandle = 0x1000;
-    std::map<std::uint32_t, std::string> m_resourceFiles;
     std::map<BitmapHandle, bmp::Image> m_bitmaps;
     std::map<ImageListHandle, ImageList> m_lists;
     std::map<IconHandle, IconImage> m_icons;

@@ -266,32 +266,6 @@ void MemoryRegistry::PutMultiString(const std::string& machine, win32::RegKey ro
     Put(machine, root, subKey, name, win32::kRegMultiSz, bytes);
 }
 
-bool MemoryRegistry::Get(const std::string& machine, win32::RegKey root,
-                         const std::string& subKey, const std::string& name, std::uint32_t& type,
-                         std::vector<std::uint8_t>& bytes) const {
-    const Tree* tree = FindTree(machine, root);
-    if (tree == nullptr) {
-        return false;
-    }
-    const auto keyFound = tree->find(NormalisePath(subKey));
-    if (keyFound == tree->end()) {
-        return false;
-    }
-    const auto valueFound = keyFound->second.values.find(Lower(name));
-    if (valueFound == keyFound->second.values.end()) {
-        return false;
-    }
-    type = valueFound->second.type;
-    bytes = valueFound->second.bytes;
-    return true;
-}
-
-bool MemoryRegistry::HasKey(const std::string& machine, win32::RegKey root,
-                            const std::string& subKey) const {
-    const Tree* tree = FindTree(machine, root);
-    return tree != nullptr && tree->count(NormalisePath(subKey)) != 0;
-}
-
 void MemoryRegistry::DeleteKey(const std::string& machine, win32::RegKey root,
                                const std::string& subKey) {
     const auto found = m_trees.find({Lower(machine), root});

@@ -45,10 +45,6 @@ public:
                   const std::string& name, std::uint32_t value);
     void PutMultiString(const std::string& machine, win32::RegKey root, const std::string& subKey,
                         const std::string& name, const std::vector<std::string>& strings);
-    // False when the key or value is missing.
-    bool Get(const std::string& machine, win32::RegKey root, const std::string& subKey,
-             const std::string& name, std::uint32_t& type, std::vector<std::uint8_t>& bytes) const;
-    bool HasKey(const std::string& machine, win32::RegKey root, const std::string& subKey) const;
     void DeleteKey(const std::string& machine, win32::RegKey root, const std::string& subKey);
 
     void SetPerformanceDataHandler(SpecialRootHandler handler);

@@ -27,10 +27,6 @@ bool RecordingWindow::SetLayeredAttributes(WindowHandle, ColorRef key, std::uint
     return m_offersLayered;
 }
 
-void RecordingWindow::SetIcon(WindowHandle, std::uint32_t which, IconHandle icon) {
-    m_windowIcons[which] = icon;
-}
-
 MonitorFit RecordingWindow::FitToMonitors(const WindowRect& rect) {
     MonitorFit fit;
     std::int64_t nearest = -1;
@@ -156,24 +152,16 @@ void RecordingWindow::SetStaticIcon(WindowHandle, int controlId, IconHandle icon
     m_staticIcons[controlId] = icon;
 }
 
-void RecordingWindow::DrawIcon(PaintHandle, std::int32_t x, std::int32_t y, IconHandle icon) {
-    m_draws.push_back(std::to_string(icon) + "@" + std::to_string(x) + "," + std::to_string(y));
-}
-
 int RecordingWindow::ShowMessageBox(WindowHandle, const std::string& text,
                                     const std::string& caption, std::uint32_t style) {
     m_boxes.push_back({text, caption, style});
     return static_cast<int>(win32::kIdOk);
 }
 
-bool RecordingWindow::OpenFileDialog(const std::string& defaultExtension,
-                                     const std::string& initialName, std::uint32_t flags,
-                                     std::string& path) {
-    m_fileRequests.push_back({defaultExtension, initialName, flags});
-    if (m_fileDialogOk) {
-        path = m_fileDialogPath;
-    }
-    return m_fileDialogOk;
+bool RecordingWindow::OpenFileDialog(const std::string& defaultExtension, const std::string&,
+                                     std::uint32_t, std::string&) {
+    m_fileRequests.push_back(defaultExtension);
+    return false;
 }
 
 std::intptr_t RecordingWindow::Send(std::uint32_t message, std::uintptr_t wParam,

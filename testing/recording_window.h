@@ -32,10 +32,6 @@ public:
         std::string text, caption;
         std::uint32_t style;
     };
-    struct FileRequest {
-        std::string defaultExtension, initialName;
-        std::uint32_t flags;
-    };
 
     static constexpr WindowHandle kDialog = 0x5000;
     static constexpr IconHandle kAppIcon = 0x7700;
@@ -48,12 +44,12 @@ public:
     bool OffersLayeredWindows() override { return m_offersLayered; }
     bool SetLayeredAttributes(WindowHandle, ColorRef key, std::uint8_t alpha,
                               std::uint32_t flags) override;
-    void SetIcon(WindowHandle, std::uint32_t which, IconHandle icon) override;
+    void SetIcon(WindowHandle, std::uint32_t, IconHandle) override {}
     void SetWindowPos(WindowHandle, InsertAfter insertAfter, std::int32_t x, std::int32_t y,
                       std::int32_t width, std::int32_t height, std::uint32_t flags) override;
     void ShowWindow(WindowHandle, bool show) override { m_visible = show; }
     bool IsVisible(WindowHandle) override { return m_visible; }
-    bool IsMinimised(WindowHandle) override { return m_minimised; }
+    bool IsMinimised(WindowHandle) override { return false; }
     WindowRect GetWindowRect(WindowHandle) override { return m_rect; }
     MonitorFit FitToMonitors(const WindowRect& rect) override;
     WindowRect GetClientRect(WindowHandle) override;
@@ -75,8 +71,8 @@ public:
     IconHandle GetStaticIcon(WindowHandle, int controlId) override;
     void SetStaticIcon(WindowHandle, int controlId, IconHandle icon) override;
     PaintHandle BeginPaint(WindowHandle) override { return 0x9000; }
-    void SendIconEraseBackground(WindowHandle, PaintHandle) override { ++m_iconErases; }
-    void DrawIcon(PaintHandle, std::int32_t x, std::int32_t y, IconHandle icon) override;
+    void SendIconEraseBackground(WindowHandle, PaintHandle) override {}
+    void DrawIcon(PaintHandle, std::int32_t, std::int32_t, IconHandle) override {}
     void EndPaint(WindowHandle, PaintHandle) override {}
     ColorRef GetSysColor(int) override { return m_buttonFace; }
     int GetSystemMetric(int) override { return 32; }
@@ -93,17 +89,14 @@ public:
     std::vector<MenuItem> Items(MenuHandle menu) const;
     int LiveMenus() const { return static_cast<int>(m_menus.size()); }
 
-    // Runs inside RunModalDialog after WM_INITDIALOG.
+    // Runs inside RunModalDialog after WM_INITDIALOG. The file dialog is always cancelled.
     std::function<void(RecordingWindow&)> m_script;
     // Answers a tracked menu with an item id, or 0 for none.
     std::function<std::uint32_t(const std::vector<MenuItem>& items,
                                 const std::vector<MenuItem>& processItems)>
         m_chooseFromMenu;
-    bool m_fileDialogOk = false;
-    std::string m_fileDialogPath;
 
     bool m_offersLayered = true;
-    bool m_minimised = false;
     ColorRef m_buttonFace = 0xF5F5F5;
     ScreenPoint m_cursor;
     WindowRect m_rect{0, 0, 36, 37};
@@ -111,7 +104,6 @@ public:
     std::string m_title;
     std::uint32_t m_exStyle = 0x00040080;  // the template's tool and app window
     std::vector<std::uint32_t> m_layeredCalls;  // colour key, alpha, flags
-    std::map<std::uint32_t, IconHandle> m_windowIcons;
     std::vector<Placement> m_placements;
     std::vector<Monitor> m_monitors = {{{0, 0, 1024, 768}, {0, 0, 1024, 740}}};
     bool m_visible = true;
@@ -125,10 +117,8 @@ public:
     ScreenPoint m_trackedAt;
     int m_tracks = 0;
     std::map<int, IconHandle> m_staticIcons;
-    int m_iconErases = 0;
-    std::vector<std::string> m_draws;
     std::vector<Box> m_boxes;
-    std::vector<FileRequest> m_fileRequests;
+    std::vector<std::string> m_fileRequests;  // default extensions
     bool m_ended = false;
     std::intptr_t m_endResult = -1;
     int m_nulls = 0;

@@ -115,7 +115,7 @@ TEST_F(Menu, NotificationIconOpensTheSkinDialogOrTheMenuAndIgnoresTheRest) {
 
         EXPECT_EQ(window.Send(g_uTaskIconNotifyMsg, 7, win32::kWmLButtonDblClk), 0);
         ASSERT_EQ(window.m_fileRequests.size(), 1u);
-        EXPECT_EQ(window.m_fileRequests[0].defaultExtension, ".bmp");
+        EXPECT_EQ(window.m_fileRequests[0], ".bmp");
         EXPECT_EQ(window.m_tracks, 0);
         EXPECT_EQ(window.m_timers.at(1), 1000u);
 
@@ -123,40 +123,6 @@ TEST_F(Menu, NotificationIconOpensTheSkinDialogOrTheMenuAndIgnoresTheRest) {
         EXPECT_EQ(window.m_tracks, 1);
         EXPECT_EQ(window.m_fileRequests.size(), 1u);
     });
-}
-
-TEST_F(Menu, SuspendHoldsTheIdleFrameAndRestoresTheRemoteTip) {
-    CommandLineApp app("\\\\box");
-    ReachableMachine("\\\\box", "5.0");
-    m_registry.PutDword("", win32::kRootCurrentUser, kSettings, "Desktop", 1);
-    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
-        std::uint32_t choice = 103;
-        window.m_chooseFromMenu = [&](const auto&, const auto&) { return choice; };
-        TickAt(window, 30);
-        TickAt(window, 30);
-        ASSERT_EQ(dlg.m_nFrame, 3);
-        window.Send(win32::kWmRButtonUp);
-        EXPECT_TRUE(dlg.m_bSuspended);
-        EXPECT_EQ(m_shell.Find(RecordingWindow::kDialog, 0xFFFFFFFFu)->tip,
-                  "gaugelet (\\\\box) (suspended)");
-        EXPECT_EQ(TrayFrame(dlg), 0);
-        EXPECT_EQ(FrameOf(dlg, StaticIcon()), 0);
-        TickAt(window, 90);
-        TickAt(window, 90);
-        EXPECT_EQ(dlg.m_nFrame, 3);
-        EXPECT_EQ(TrayFrame(dlg), 0);
-        EXPECT_EQ(FrameOf(dlg, StaticIcon()), 0);
-
-        window.Send(win32::kWmRButtonUp);
-        EXPECT_EQ(window.m_trackedItems[4].text, "Re&sume");
-        EXPECT_FALSE(dlg.m_bSuspended);
-        EXPECT_EQ(m_shell.Find(RecordingWindow::kDialog, 0xFFFFFFFFu)->tip, "gaugelet (\\\\box)");
-        TickAt(window, 90);  // the average over the suspension
-        EXPECT_EQ(dlg.m_nFrame, 9);
-        EXPECT_EQ(TrayFrame(dlg), 9);
-        EXPECT_EQ(FrameOf(dlg, StaticIcon()), 9);
-    });
-    EXPECT_EQ(m_pixels.LiveIcons(), 0u);
 }
 
 }  // namespace

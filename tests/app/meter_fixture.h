@@ -30,7 +30,8 @@ public:
         g_nPerfDataUsers = 0;
         m_system.m_majorVersion = 5;
         m_machine.ServeBlocks([this](const std::string& name) {
-            m_served = Block(name);
+            ++m_fetches;
+            m_served = m_perfDataServed ? Block(name) : std::vector<std::uint8_t>();
             return &m_served;
         });
     }
@@ -114,6 +115,8 @@ public:
     RecordingShell& m_shell = m_machine.shell;
     RecordingWindow& m_window = m_machine.window;
     std::vector<std::uint8_t> m_served;
+    bool m_perfDataServed = true;
+    int m_fetches = 0;  // reads of the performance data
     std::int64_t m_time = 1000;
     std::uint64_t m_idle = 0;
     std::vector<std::pair<std::string, std::uint64_t>> m_processes;

@@ -8,46 +8,35 @@ const RecordingShell::ShownIcon* TrayIcon(MeterTest& test) {
     return test.m_shell.Find(RecordingWindow::kDialog, 0xFFFFFFFFu);
 }
 
+// Each switch flips its display unless that display is the last one on.
 TEST_F(Switch, TheLastDisplayStaysOnAndTopMostComesAndGoes) {
     Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
         window.Tick();
-        ASSERT_FALSE(window.m_visible);
-        const std::size_t shellCalls = m_shell.m_calls.size();
-        window.Command(106);  // the icon is the only display
-        EXPECT_TRUE(dlg.m_bShowOnTaskbar);
-        EXPECT_NE(TrayIcon(*this), nullptr);
-        EXPECT_EQ(m_shell.m_calls.size(), shellCalls);
-
-        window.Command(107);
-        EXPECT_TRUE(dlg.m_bShowOnDesktop);
-        EXPECT_TRUE(window.m_visible);
-        window.Command(106);
-        EXPECT_FALSE(dlg.m_bShowOnTaskbar);
-        EXPECT_EQ(TrayIcon(*this), nullptr);
-        window.Command(107);  // now the window is the only display
-        EXPECT_TRUE(dlg.m_bShowOnDesktop);
-        EXPECT_TRUE(window.m_visible);
-
-        window.Command(106);
-        ASSERT_NE(TrayIcon(*this), nullptr);
+        const struct {
+            std::uint32_t command;
+            bool taskbar, desktop;
+        } steps[] = {{106, true, false}, {107, true, true},  {106, false, true},
+                     {107, false, true}, {106, true, true}, {107, true, false}};
+        for (const auto& step : steps) {
+            window.Command(step.command);
+            EXPECT_EQ(dlg.m_bShowOnTaskbar, step.taskbar) << step.command;
+            EXPECT_EQ(TrayIcon(*this) != nullptr, step.taskbar) << step.command;
+            EXPECT_EQ(dlg.m_bShowOnDesktop, step.desktop) << step.command;
+            EXPECT_EQ(window.m_visible, step.desktop) << step.command;
+        }
         EXPECT_EQ(TrayIcon(*this)->icon, 0u);  // no image until a frame is shown
         EXPECT_EQ(TrayIcon(*this)->tip, "gaugelet");
-        window.Command(107);
-        EXPECT_FALSE(dlg.m_bShowOnDesktop);
-        EXPECT_FALSE(window.m_visible);
         EXPECT_TRUE(window.m_boxes.empty());
 
         const std::size_t placements = window.m_placements.size();
         window.Command(105);
         window.Command(105);
         ASSERT_EQ(window.m_placements.size(), placements + 2);
-        const auto& on = window.m_placements[placements];
-        const auto& off = window.m_placements[placements + 1];
-        EXPECT_EQ(on.insertAfter, InsertAfter::kTopMost);
-        EXPECT_EQ(off.insertAfter, InsertAfter::kNoTopMost);
-        EXPECT_EQ(on.flags, win32::kSwpNoSize | win32::kSwpNoMove);
-        EXPECT_EQ(off.flags, win32::kSwpNoSize | win32::kSwpNoMove);
-        EXPECT_FALSE(dlg.m_bTopMost);
+        EXPECT_EQ(window.m_placements[placements].insertAfter, InsertAfter::kTopMost);
+        EXPECT_EQ(window.m_placements[placements + 1].insertAfter, InsertAfter::kNoTopMost);
+        for (std::size_t i = placements; i < placements + 2; ++i) {
+            EXPECT_EQ(window.m_placements[i].flags, win32::kSwpNoSize | win32::kSwpNoMove);
+        }
         EXPECT_EQ(window.m_rect.right - window.m_rect.left, 20);
     });
 }

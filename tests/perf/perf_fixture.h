@@ -97,10 +97,26 @@ protected:
     int m_fetchCalls = 0;
 };
 
-// The first 8 bytes of a sample, freed.
-inline std::uint64_t TakeValue(std::uint8_t* data, std::uint32_t size) {
-    std::uint64_t value = 0;
-    std::memcpy(&value, data, size < 8 ? size : 8);
-    delete[] data;
-    return value;
+struct Sampled {
+    bool ok = false;
+    std::uint64_t value = 0;  // the first 8 bytes
+    std::uint32_t size = 0;
+    std::uint32_t type = 0;
+};
+
+inline Sampled SampleOf(CPerfQuery& query) {
+    Sampled sample;
+    std::uint8_t* data = nullptr;
+    sample.ok = query.Sample(data, sample.size, sample.type);
+    if (sample.ok) {
+        std::memcpy(&sample.value, data, sample.size < 8 ? sample.size : 8);
+        delete[] data;
+    }
+    return sample;
+}
+
+inline std::vector<std::string> NamesOf(const CPerfQuery& query) {
+    std::vector<std::string> names;
+    query.GetInstanceNames(names);
+    return names;
 }

@@ -27,16 +27,11 @@ TEST_F(PerfQueryTest, EveryGroupsProcessorsAreServedAndTotalIsTheMeanOfAll) {
 
     CPerfQuery query;
     ASSERT_TRUE(query.Open("Processor", "% Processor Time", "_Total", ""));
-    std::vector<std::string> names;
-    query.GetInstanceNames(names);
+    const std::vector<std::string> names = NamesOf(query);
     ASSERT_EQ(names.size(), 81u);
     EXPECT_EQ(names[79], "79");
     EXPECT_EQ(names[80], "_Total");
-    std::uint8_t* data = nullptr;
-    std::uint32_t size = 0;
-    std::uint32_t type = 0;
-    ASSERT_TRUE(query.Sample(data, size, type));
-    EXPECT_EQ(TakeValue(data, size), 519u);  // (40 x 19.5 + 40 x 1019.5) / 80
+    EXPECT_EQ(SampleOf(query).value, 519u);  // (40 x 19.5 + 40 x 1019.5) / 80
 }
 
 }  // namespace

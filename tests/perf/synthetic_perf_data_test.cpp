@@ -23,14 +23,14 @@ protected:
                                 std::vector<std::string>& names, std::uint32_t& type) {
         CPerfQuery query;
         EXPECT_TRUE(query.Open(object, "% Processor Time", instance, "")) << object;
-        query.GetInstanceNames(names);
-        std::uint8_t* data = nullptr;
-        std::uint32_t size = 0;
-        EXPECT_TRUE(query.Sample(data, size, type));
+        names = NamesOf(query);
+        const Sampled sample = SampleOf(query);
+        EXPECT_TRUE(sample.ok);
         EXPECT_EQ(query.m_perfTime, 77);
         EXPECT_EQ(query.m_perfFreq, 3579545);
         EXPECT_EQ(query.m_perfTime100nSec, 5000);
-        return data == nullptr ? 0 : TakeValue(data, size);
+        type = sample.type;
+        return sample.value;
     }
 
     SyntheticPerfData m_synthetic{m_registry, m_system};
@@ -69,16 +69,10 @@ TEST_F(SyntheticPerfDataTest, ProcessesAreNamedByImageAndIdleAndTotalCountEveryP
 
 TEST_F(SyntheticPerfDataTest, ObjectsTheSystemServesPassUnchangedAndWhatTheKernelLacksIsNotMade) {
     Serve("238", perf::BuildPerfBlock(OneObject(ProcessorObject({u"0", u"_Total"}, 100))));
-    std::vector<std::string> names;
     CPerfQuery query;
     ASSERT_TRUE(query.Open("Processor", "% Processor Time", "_Total", ""));
-    query.GetInstanceNames(names);
-    EXPECT_EQ(names, (std::vector<std::string>{"0", "_Total"}));
-    std::uint8_t* data = nullptr;
-    std::uint32_t size = 0;
-    std::uint32_t type = 0;
-    ASSERT_TRUE(query.Sample(data, size, type));
-    EXPECT_EQ(TakeValue(data, size), 101u);
+    EXPECT_EQ(NamesOf(query), (std::vector<std::string>{"0", "_Total"}));
+    EXPECT_EQ(SampleOf(query).value, 101u);
     EXPECT_EQ(query.m_perfTime, 7) << "the system's own clock";
     EXPECT_EQ(m_system.m_kernelReads, 0);
 
@@ -87,25 +81,6 @@ TEST_F(SyntheticPerfDataTest, ObjectsTheSystemServesPassUnchangedAndWhatTheKerne
     m_system.m_processesFail = false;
     m_system.m_processorIdle.clear();
     EXPECT_FALSE(CPerfQuery().Open("Process", "% Processor Time", "_Total", ""));
-}
-
-TEST_F(SyntheticPerfDataTest, ShortBuffersAskForTheWholeValue) {
-    std::uint32_t needed = 0;
-    ASSERT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", nullptr, nullptr, &needed),
-              win32::kErrorSuccess);
-    std::vector<std::uint8_t> block(16);
-    std::uint32_t size = 16;
-    EXPECT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", nullptr, block.data(),
-                                     &size),
-              win32::kErrorMoreData);
-    EXPECT_EQ(size, needed);
-    block.resize(needed);
-    std::uint32_t type = 0;
-    EXPECT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", &type, block.data(),
-                                     &size),
-              win32::kErrorSuccess);
-    EXPECT_EQ(size, needed);
-    EXPECT_EQ(type, win32::kRegBinary);
 }
 
 TEST_F(SyntheticPerfDataTest, CounterTableLackingTheNamesIsServedWithThem) {

@@ -122,55 +122,43 @@ TEST_F(RegistryContract, StringsRoundTripWithoutTheirTerminatingZero) {
     EXPECT_EQ(text, "def");
 }
 
-TEST_F(RegistryContract, DwordsAcceptDecimalTextAndRejectOtherTypes) {
+// Numbers read from decimal text or from the first four bytes of a DWORD, never
+// past them; a short DWORD is a failed read that keeps the default.
+TEST_F(RegistryContract, DwordsAndFlagsReadTextAndIntegersOnly) {
+    const struct {
+        const char* name;
+        std::uint32_t type;
+        std::vector<std::uint8_t> bytes;
+        bool read;
+        std::int32_t number;  // with default 5
+    } cases[] = {
+        {"Text42", win32::kRegSz, Bytes("42\0", 3), true, 42},
+        {"TextAbc", win32::kRegSz, Bytes("abc\0", 4), true, 0},
+        {"Spaced", win32::kRegSz, Bytes("  -17xyz", 8), true, -17},
+        {"Binary", win32::kRegBinary, Bytes("\x02\0\0\0", 4), false, 5},
+        {"Two", win32::kRegDword, Bytes("\x02\0\0\0", 4), true, 2},
+        {"Short", win32::kRegDword, Bytes("\x07\x07", 2), true, 5},
+        {"Zero", win32::kRegDword, {}, true, 5},
+        {"Long", win32::kRegDword, Bytes("\x2a\0\0\0\xff\xff\xff\xff", 8), true, 42},
+    };
     CurrentUserRegistryObject reg;
+    for (const auto& c : cases) {
+        PutRaw(c.name, c.type, c.bytes);
+        std::int32_t number = 0;
+        EXPECT_EQ(reg.GetDword(m_key, c.name, number, 5), c.read) << c.name;
+        EXPECT_EQ(number, c.number) << c.name;
+        bool flag = false;
+        EXPECT_EQ(reg.GetFlag(m_key, c.name, flag, true), c.read) << c.name;
+        EXPECT_EQ(flag, c.number != 0) << c.name;
+    }
     std::int32_t number = 0;
-    PutRaw("Text42", win32::kRegSz, Bytes("42\0", 3));
-    EXPECT_TRUE(reg.GetDword(m_key, "Text42", number, 5));
-    EXPECT_EQ(number, 42);
-    PutRaw("TextAbc", win32::kRegSz, Bytes("abc\0", 4));
-    EXPECT_TRUE(reg.GetDword(m_key, "TextAbc", number, 5));
-    EXPECT_EQ(number, 0);
-    PutRaw("Spaced", win32::kRegSz, Bytes("  -17xyz", 8));
-    EXPECT_TRUE(reg.GetDword(m_key, "Spaced", number, 5));
-    EXPECT_EQ(number, -17);
-    PutRaw("Binary", win32::kRegBinary, Bytes("\x02\0\0\0", 4));
-    EXPECT_FALSE(reg.GetDword(m_key, "Binary", number, 5));
-    EXPECT_EQ(number, 5);
-
     ASSERT_TRUE(reg.SetDword(m_key, "Negative", -3));
     EXPECT_TRUE(reg.GetDword(m_key, "Negative", number, 5));
     EXPECT_EQ(number, -3);
-
-    bool flag = false;
-    PutRaw("Two", win32::kRegDword, Bytes("\x02\0\0\0", 4));
-    EXPECT_TRUE(reg.GetFlag(m_key, "Two", flag, false));
-    EXPECT_TRUE(flag);
-    PutRaw("TextZero", win32::kRegSz, Bytes("0\0", 2));
-    EXPECT_TRUE(reg.GetFlag(m_key, "TextZero", flag, true));
-    EXPECT_FALSE(flag);
-    PutRaw("TextOne", win32::kRegSz, Bytes("1\0", 2));
-    EXPECT_TRUE(reg.GetFlag(m_key, "TextOne", flag, false));
-    EXPECT_TRUE(flag);
-
     ASSERT_TRUE(reg.SetFlag(m_key, "On", true));
     std::uint32_t type = 0;
     EXPECT_EQ(RawValue("On", type), Bytes("\x01\0\0\0", 4)) << "true is stored as 1";
     EXPECT_EQ(type, win32::kRegDword);
-}
-
-TEST_F(RegistryContract, DwordOfOddSizeNeverReadsPastTheInteger) {
-    CurrentUserRegistryObject reg;
-    std::int32_t number = 0;
-    PutRaw("Short", win32::kRegDword, Bytes("\x07\x07", 2));
-    EXPECT_TRUE(reg.GetDword(m_key, "Short", number, 5));
-    EXPECT_EQ(number, 5) << "a short value is a failed read";
-    PutRaw("Zero", win32::kRegDword, {});
-    EXPECT_TRUE(reg.GetDword(m_key, "Zero", number, 6));
-    EXPECT_EQ(number, 6);
-    PutRaw("Long", win32::kRegDword, Bytes("\x2a\0\0\0\xff\xff\xff\xff", 8));
-    EXPECT_TRUE(reg.GetDword(m_key, "Long", number, 5));
-    EXPECT_EQ(number, 42) << "a long value counts by its first four bytes";
 }
 
 TEST_F(RegistryContract, RectanglesReportOnlyTheBottomEdge) {
