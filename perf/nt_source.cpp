@@ -12,7 +12,6 @@
 
 namespace {
 
-const char kCounterTableKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
 constexpr std::uint32_t kFirstFetchSize = 15360;
 constexpr std::uint32_t kFetchMargin = 4096;
 constexpr std::uint32_t kFetchCap = 64u * 1024u * 1024u;
@@ -20,7 +19,7 @@ constexpr std::uint32_t kFetchCap = 64u * 1024u * 1024u;
 std::vector<std::string> ReadCounterTable() {
     LocalMachineRegistryObject machine;
     std::vector<std::string> table;
-    machine.GetStringList(kCounterTableKey, "Counter", table);
+    machine.GetStringList(perf::kCounterTableKey, perf::kCounterTableValue, table);
     return table;
 }
 

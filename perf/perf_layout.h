@@ -8,6 +8,11 @@
 
 namespace perf {
 
+// Where the system keeps the English counter-name table (value "Counter":
+// index, name, index, name, ...).
+constexpr char kCounterTableKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
+constexpr char kCounterTableValue[] = "Counter";
+
 // PERF_COUNTER_DEFINITION::CounterType values the meter's data use.
 constexpr std::uint32_t kCounterTypeTimer100Ns = 0x20510500u;     // PERF_100NSEC_TIMER
 constexpr std::uint32_t kCounterTypeTimer100NsInv = 0x21510500u;  // PERF_100NSEC_TIMER_INV

@@ -11,8 +11,6 @@
 
 namespace {
 
-const char kCounterTableKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
-const char kCounterTableValue[] = "Counter";
 constexpr std::uint32_t kProcessorTimeIndex = 6;
 constexpr std::uint32_t kProcessIndex = 230;
 constexpr std::uint32_t kProcessorIndex = 238;
@@ -188,7 +186,7 @@ std::int32_t SyntheticPerfData::OpenKey(win32::RegKey root, const std::string& s
         return win32::kErrorFileNotFound;
     }
     const std::int32_t status = m_registry.OpenKey(root, subKey, access, result);
-    if (root != win32::kRootLocalMachine || !SameText(subKey, kCounterTableKey) ||
+    if (root != win32::kRootLocalMachine || !SameText(subKey, perf::kCounterTableKey) ||
         result == nullptr) {
         return status;
     }
@@ -220,7 +218,7 @@ std::int32_t SyntheticPerfData::QueryValue(win32::RegKey key, const std::string&
         if (m_pseudoKeyOpens == 0) {
             return win32::kErrorInvalidHandle;
         }
-        if (!SameText(name, kCounterTableValue)) {
+        if (!SameText(name, perf::kCounterTableValue)) {
             return win32::kErrorFileNotFound;
         }
         const std::uint32_t capacity = size != nullptr ? *size : 0;
@@ -232,7 +230,7 @@ std::int32_t SyntheticPerfData::QueryValue(win32::RegKey key, const std::string&
     if (key == win32::kRootPerformanceData && name == kProcessValueName) {
         return Serve(kProcessObject, key, name, type, data, size);
     }
-    if (m_counterTableKeys.count(key) != 0 && SameText(name, kCounterTableValue)) {
+    if (m_counterTableKeys.count(key) != 0 && SameText(name, perf::kCounterTableValue)) {
         return Serve(kCounterTable, key, name, type, data, size);
     }
     return m_registry.QueryValue(key, name, type, data, size);
