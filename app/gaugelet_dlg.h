@@ -72,7 +72,7 @@ private:
     bool QueryUsable() const;
     // The next sample only records: a difference needs two of one counter.
     void StartNewSamplePair();
-    void RetryAfterFailedSample();
+    void RetryQuery();
     // Load in percent and frame of one sample; false when the tick has no load.
     bool SampleLoad(std::int32_t& load, std::int32_t& frame);
     void StoreSettings();

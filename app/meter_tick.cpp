@@ -29,9 +29,10 @@ bool CGaugeletDlg::QueryUsable() const {
 
 void CGaugeletDlg::StartNewSamplePair() { m_bFirstSample = true; }
 
-// A sample fails when the data stopped coming or no longer hold the watched
-// instance where the refresh found it: only a refresh can find it again.
-void CGaugeletDlg::RetryAfterFailedSample() {
+// An unusable query, or one whose sample failed (the data stopped coming or
+// no longer hold the watched instance where the refresh found it), is
+// refreshed every third tick: only a refresh can find the instance again.
+void CGaugeletDlg::RetryQuery() {
     if (m_nTicks % 3 == 0) {
         m_perfQuery.Refresh();
     }
@@ -45,7 +46,7 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     if (!m_bWinNT) {
         m_bFirstSample = false;
         if (!m_perfQuery.Sample(data, size, counterType)) {
-            RetryAfterFailedSample();
+            RetryQuery();
             return false;
         }
         std::uint32_t value = 0;
@@ -62,7 +63,7 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     }
 
     if (!m_perfQuery.Sample(data, size, counterType)) {
-        RetryAfterFailedSample();
+        RetryQuery();
         return false;
     }
     std::int64_t raw = 0;
@@ -122,8 +123,8 @@ void CGaugeletDlg::OnTimer(std::uint32_t) {
         if (QueryUsable()) {
             return;
         }
-    } else if (m_nTicks % 3 == 0) {
-        m_perfQuery.Refresh();
+    } else {
+        RetryQuery();
     }
     if (m_nFrame != 0) {
         ShowFrame(0);
