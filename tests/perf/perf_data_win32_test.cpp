@@ -20,8 +20,6 @@
 
 namespace {
 
-const char kTableKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
-
 class RealRegistry : public ::testing::Test {
 protected:
     RealRegistry() {
@@ -184,23 +182,8 @@ TEST_F(RealRegistry, ShortBuffersAskForTheWholeValue) {
     EXPECT_EQ(type, win32::kRegBinary);
 }
 
-std::vector<std::string> ExpectStandardNames() {
-    std::vector<std::string> table;
-    EXPECT_TRUE(LocalMachineRegistryObject().GetStringList(kTableKey, "Counter", table));
-    const char* const pairs[][2] = {
-        {"6", "% Processor Time"}, {"230", "Process"}, {"238", "Processor"}};
-    for (const auto& pair : pairs) {
-        bool found = false;
-        for (std::size_t i = 0; i + 1 < table.size(); i += 2) {
-            found = found || (table[i] == pair[0] && table[i + 1] == pair[1]);
-        }
-        EXPECT_TRUE(found) << pair[1];
-    }
-    return table;
-}
-
 // HKEY_LOCAL_MACHINE redirected to an empty key of this test: the table's
-// key is then missing from the real registry.
+// key is missing there until the test writes one.
 class EmptyLocalMachine {
 public:
     EmptyLocalMachine() {
@@ -221,42 +204,46 @@ private:
     bool m_ready = false;
 };
 
-TEST_F(RealRegistry, MissingTableKeyOpensAsAKeyOfItsOwn) {
+// A missing table key opens as a key of the layer's own; a table of the
+// system's that holds the names passes unchanged, its own names kept.
+TEST_F(RealRegistry, CounterTableHoldsTheStandardNamesWhetherTheKeyIsMissingOrNot) {
     EmptyLocalMachine emptyMachine;
     ASSERT_TRUE(emptyMachine.Ready());
     win32::RegKey key = 0;
-    EXPECT_EQ(m_system.OpenKey(win32::kRootLocalMachine, kTableKey, win32::kKeyRead, &key),
+    EXPECT_EQ(m_system.OpenKey(win32::kRootLocalMachine, perf::kCounterTableKey, win32::kKeyRead,
+                               &key),
               win32::kErrorFileNotFound);
-    ExpectStandardNames();
-
-    ASSERT_EQ(m_registry.OpenKey(win32::kRootLocalMachine, kTableKey, win32::kKeyRead, &key),
+    ASSERT_EQ(m_registry.OpenKey(win32::kRootLocalMachine, perf::kCounterTableKey,
+                                 win32::kKeyRead, &key),
               win32::kErrorSuccess);
-    EXPECT_NE(key, 0u);
-    EXPECT_EQ(m_registry.QueryValue(key, "Help", nullptr, nullptr, nullptr),
-              win32::kErrorFileNotFound);
     EXPECT_EQ(m_registry.CloseKey(key), win32::kErrorSuccess);
     EXPECT_EQ(m_registry.CloseKey(key), win32::kErrorInvalidHandle) << "closed once only";
-    std::uint32_t size = 0;
-    EXPECT_EQ(m_registry.QueryValue(key, "Counter", nullptr, nullptr, &size),
-              win32::kErrorInvalidHandle);
-}
 
-TEST_F(RealRegistry, SystemTableWithTheNamesIsServedUnchanged) {
-    EmptyLocalMachine emptyMachine;
-    ASSERT_TRUE(emptyMachine.Ready());
-    win32::RegKey key = 0;
-    ASSERT_EQ(m_system.CreateKey(win32::kRootLocalMachine, kTableKey, win32::kKeyWrite, &key),
-              win32::kErrorSuccess);
-    const char table[] = "6\0" "% Processor Time\0" "230\0" "Process\0" "238\0" "Processor\0"
-                         "1000\0" "Local Name\0";
-    EXPECT_EQ(m_system.SetValue(key, "Counter", win32::kRegMultiSz,
-                                reinterpret_cast<const std::uint8_t*>(table), sizeof(table)),
-              win32::kErrorSuccess);
-    m_system.CloseKey(key);
-
-    const std::vector<std::string> served = ExpectStandardNames();
-    ASSERT_EQ(served.size(), 8u);
-    EXPECT_EQ(served[7], "Local Name");
+    const char local[] = "6\0% Processor Time\0" "230\0Process\0" "238\0Processor\0"
+                         "1000\0Local Name\0";
+    for (const bool systemHasTable : {false, true}) {
+        if (systemHasTable) {
+            ASSERT_EQ(m_system.CreateKey(win32::kRootLocalMachine, perf::kCounterTableKey,
+                                         win32::kKeyWrite, &key),
+                      win32::kErrorSuccess);
+            EXPECT_EQ(m_system.SetValue(key, perf::kCounterTableValue, win32::kRegMultiSz,
+                                        reinterpret_cast<const std::uint8_t*>(local),
+                                        sizeof(local)),
+                      win32::kErrorSuccess);
+            m_system.CloseKey(key);
+        }
+        SyntheticPerfData fresh(m_system, m_version);  // one that has not seen the system lack it
+        SetRegistry(&fresh);
+        std::vector<std::string> table;
+        EXPECT_TRUE(LocalMachineRegistryObject().GetStringList(perf::kCounterTableKey,
+                                                               perf::kCounterTableValue, table));
+        ASSERT_GE(table.size(), 6u);
+        EXPECT_EQ(std::vector<std::string>(table.begin(), table.begin() + 6),
+                  (std::vector<std::string>{"6", "% Processor Time", "230", "Process", "238",
+                                            "Processor"}));
+        EXPECT_EQ(table.size(), systemHasTable ? 8u : 6u);
+        SetRegistry(&m_registry);
+    }
 }
 
 }  // namespace

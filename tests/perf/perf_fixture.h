@@ -3,8 +3,6 @@
 // short-buffer answer.
 #pragma once
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <string>
@@ -19,21 +17,16 @@
 #include "testing/fake_system.h"
 #include "testing/memory_registry.h"
 
-inline const char kCounterTable[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
-
-inline perf::ObjectSpec ProcessorObject(const std::vector<std::u16string>& names,
-                                        std::uint64_t idle = 0) {
+// Instance i of the object holds i in "% User Time" and idle + i in "% Processor Time".
+inline perf::BlockSpec OneObject(std::uint32_t index, const std::vector<std::u16string>& names,
+                                 std::uint64_t idle = 0, std::int64_t time100ns = 1000) {
     perf::ObjectSpec object;
-    object.nameTitleIndex = 238;
+    object.nameTitleIndex = index;
     object.counters = {{142, perf::kCounterTypeTimer100Ns, 8},
                        {6, perf::kCounterTypeTimer100NsInv, 8}};
     for (std::size_t i = 0; i < names.size(); ++i) {
         object.instances.push_back({names[i], {i, idle + i}});
     }
-    return object;
-}
-
-inline perf::BlockSpec OneObject(perf::ObjectSpec object, std::int64_t time100ns = 1000) {
     perf::BlockSpec spec;
     spec.perfTime = 7;
     spec.perfFreq = 10000000;
@@ -42,13 +35,20 @@ inline perf::BlockSpec OneObject(perf::ObjectSpec object, std::int64_t time100ns
     return spec;
 }
 
+inline std::vector<std::uint8_t> Block(std::uint32_t index,
+                                       const std::vector<std::u16string>& names,
+                                       std::uint64_t idle = 0) {
+    return perf::BuildPerfBlock(OneObject(index, names, idle));
+}
+
 class PerfQueryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetRegistry(&m_registry);
         SetSystem(&m_system);
         g_nPerfDataUsers = 0;
-        m_registry.PutMultiString("", win32::kRootLocalMachine, kCounterTable, "Counter",
+        m_registry.PutMultiString("", win32::kRootLocalMachine, perf::kCounterTableKey,
+                                  perf::kCounterTableValue,
                                   {"2", "System", "6", "% Processor Time", "142", "% User Time",
                                    "230", "Process", "238", "Processor"});
         m_registry.SetPerformanceDataHandler(
@@ -61,9 +61,7 @@ protected:
                 }
                 const std::vector<std::uint8_t>& block = found->second;
                 if (data == nullptr || *size < block.size()) {
-                    if (m_reportsSize) {
-                        *size = static_cast<std::uint32_t>(block.size());
-                    }
+                    *size = m_reportsSize ? static_cast<std::uint32_t>(block.size()) : *size;
                     return win32::kErrorMoreData;
                 }
                 std::memcpy(data, block.data(), block.size());
@@ -75,19 +73,6 @@ protected:
     void Serve(const std::string& name, const std::vector<std::uint8_t>& block,
                const std::string& machine = "") {
         m_blocks[{machine, name}] = block;
-    }
-
-    int SpecialReads(const std::string& part) const {
-        std::string wanted = part;
-        std::transform(wanted.begin(), wanted.end(), wanted.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        int count = 0;
-        for (std::string read : m_registry.SpecialReadLog()) {
-            std::transform(read.begin(), read.end(), read.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            count += read.find(wanted) != std::string::npos ? 1 : 0;
-        }
-        return count;
     }
 
     MemoryRegistry m_registry;

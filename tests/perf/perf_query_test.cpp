@@ -1,3 +1,7 @@
+#include <algorithm>
+
+#include "perf/processor_instances.h"
+#include "platform/processor_groups.h"
 #include "tests/perf/perf_fixture.h"
 
 namespace {
@@ -5,27 +9,11 @@ namespace {
 const char kVersionKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 const char kAnnouncement[] = "System\\CurrentControlSet\\Control\\PerfStats\\Enum\\KERNEL\\CPUUsage";
 
-std::vector<std::uint8_t> ProcessBlock(const std::vector<std::u16string>& names) {
-    perf::ObjectSpec process = ProcessorObject(names);
-    process.nameTitleIndex = 230;
-    return perf::BuildPerfBlock(OneObject(process));
-}
-
-template <typename T>
-void Poke(std::vector<std::uint8_t>& block, std::size_t offset, T value) {
-    std::memcpy(block.data() + offset, &value, sizeof(T));
-}
-
-constexpr std::size_t kObject = sizeof(perf::PerfDataBlock);
-constexpr std::size_t kFirstDefinition = kObject + sizeof(perf::PerfObjectType);
-constexpr std::size_t kFirstInstance = kFirstDefinition + 2 * sizeof(perf::PerfCounterDefinition);
-
-TEST_F(PerfQueryTest, LocalProcessorTotalSamplesItsIdleCounter) {
-    Serve("238", perf::BuildPerfBlock(OneObject(ProcessorObject({u"0", u"1", u"_Total"}, 500), 9000)));
+TEST_F(PerfQueryTest, LocalProcessorTotalSamplesItsIdleCounterWithTheBlocksClock) {
+    Serve("238", perf::BuildPerfBlock(OneObject(238, {u"0", u"1", u"_Total"}, 500, 9000)));
     CPerfQuery query;
     EXPECT_FALSE(SampleOf(query).ok) << "not opened";
     ASSERT_TRUE(query.Open("Processor", "% Processor Time", "_Total", ""));
-    EXPECT_EQ(query.m_nCounterIndex, 1);
     EXPECT_EQ(NamesOf(query), (std::vector<std::string>{"0", "1", "_Total"}));
     const Sampled sample = SampleOf(query);
     ASSERT_TRUE(sample.ok);
@@ -35,18 +23,26 @@ TEST_F(PerfQueryTest, LocalProcessorTotalSamplesItsIdleCounter) {
     EXPECT_EQ(query.m_perfTime100nSec, 9000);
     EXPECT_EQ(query.m_perfTime, 7);
     EXPECT_EQ(query.m_perfFreq, 10000000);
+
+    perf::ObjectSpec system;  // an object without instances has nothing to watch
+    system.nameTitleIndex = 2;
+    system.counters = {{6, perf::kCounterTypeTimer100Ns, 8}};
+    system.hasInstances = false;
+    perf::BlockSpec spec;
+    spec.objects.push_back(system);
+    Serve("2", perf::BuildPerfBlock(spec));
+    EXPECT_FALSE(CPerfQuery().Open("System", "% Processor Time", "", ""));
 }
 
 TEST_F(PerfQueryTest, EachOpenQueryHoldsTheLocalRootOnce) {
-    Serve("238", perf::BuildPerfBlock(OneObject(ProcessorObject({u"0", u"_Total"}))));
+    Serve("238", Block(238, {u"0", u"_Total"}));
     {
         CPerfQuery meter;
         ASSERT_TRUE(meter.Open("Processor", "% Processor Time", "_Total", ""));
         EXPECT_TRUE(meter.Refresh());
         EXPECT_TRUE(meter.Open("Processor", "% Processor Time", "0", ""));
         {
-            // A fetch that fails still leaves the query open on the NT root.
-            CPerfQuery missing;
+            CPerfQuery missing;  // a failed fetch still leaves it open on the root
             EXPECT_FALSE(missing.Open("Memory", "% Processor Time", "_Total", ""));
             EXPECT_EQ(g_nPerfDataUsers.load(), 2);
         }
@@ -68,7 +64,7 @@ TEST_F(PerfQueryTest, EachOpenQueryHoldsTheLocalRootOnce) {
 TEST_F(PerfQueryTest, RemoteRootBelongsToItsQueryAndIsRetriedNeverReadLocally) {
     m_registry.SetMachineAnswers("\\\\far", true);
     m_registry.PutString("\\\\far", win32::kRootLocalMachine, kVersionKey, "CurrentVersion", "5.0");
-    Serve("230", ProcessBlock({u"Idle", u"far", u"_Total"}), "\\\\far");
+    Serve("230", Block(230, {u"Idle", u"far", u"_Total"}), "\\\\far");
     CPerfQuery meter;
     ASSERT_TRUE(meter.Open("Process", "% Processor Time", "far", "\\\\far"));
     ASSERT_TRUE(meter.Open("Process", "% Processor Time", "_Total", "\\\\far"));
@@ -80,12 +76,12 @@ TEST_F(PerfQueryTest, RemoteRootBelongsToItsQueryAndIsRetriedNeverReadLocally) {
         EXPECT_EQ(m_registry.OpenHandleCount(), 2);
     }
     EXPECT_EQ(m_registry.OpenHandleCount(), 1);
-    Serve("238", perf::BuildPerfBlock(OneObject(ProcessorObject({u"_Total"}))));
+    Serve("238", Block(238, {u"_Total"}));
     ASSERT_TRUE(meter.Open("Processor", "% Processor Time", "_Total", ""));
     EXPECT_EQ(m_registry.OpenHandleCount(), 0);
     EXPECT_EQ(g_nPerfDataUsers.load(), 1);
 
-    Serve("238", perf::BuildPerfBlock(OneObject(ProcessorObject({u"_Total"}))), "\\\\late");
+    Serve("238", Block(238, {u"_Total"}), "\\\\late");
     m_registry.PutString("\\\\late", win32::kRootLocalMachine, kVersionKey, "CurrentVersion", "4.0");
     m_fetchCalls = 0;
     CPerfQuery late;
@@ -101,99 +97,89 @@ TEST_F(PerfQueryTest, RemoteRootBelongsToItsQueryAndIsRetriedNeverReadLocally) {
 }
 
 TEST_F(PerfQueryTest, InstanceNamesFollowTheBlockAndDuplicatesBindTheLast) {
-    Serve("230", ProcessBlock({u"Idle", u"app", u"_total", u"app", u"\u0141b", u"_Total"}));
+    Serve("230", Block(230, {u"Idle", u"app", u"_total", u"app", u"\u0141b", u"_Total"}));
     CPerfQuery query;
     EXPECT_FALSE(query.Open("Process", "% Processor Time", "", ""));
     EXPECT_EQ(NamesOf(query),
               (std::vector<std::string>{"Idle", "app", "_total", "app", "Ab", "_Total"}));
-    const std::pair<const char*, std::int32_t> bound[] = {{"app", 3}, {"Ab", 4}, {"_Total", 5}};
-    for (const auto& instance : bound) {
-        EXPECT_TRUE(query.Open("Process", "% Processor Time", instance.first, ""));
-        EXPECT_EQ(query.m_nInstanceIndex, instance.second) << instance.first;
+    for (const auto& bound : {std::make_pair("app", 3), {"Ab", 4}, {"_Total", 5}}) {
+        EXPECT_TRUE(query.Open("Process", "% Processor Time", bound.first, ""));
+        EXPECT_EQ(SampleOf(query).value, static_cast<std::uint64_t>(bound.second)) << bound.first;
     }
     // An unknown counter leaves the names of the last successful walk.
     EXPECT_FALSE(query.Open("Process", "% processor time", "_Total", ""));
     EXPECT_EQ(NamesOf(query).size(), 6u);
 }
 
-TEST_F(PerfQueryTest, ObjectWithoutInstancesOrAnUnpairedNameNeverBecomesValid) {
-    perf::ObjectSpec system;
-    system.nameTitleIndex = 2;
-    system.counters = {{6, perf::kCounterTypeTimer100Ns, 8}};
-    system.hasInstances = false;
-    system.values = {5};
-    Serve("2", perf::BuildPerfBlock(OneObject(system)));
-    EXPECT_FALSE(CPerfQuery().Open("System", "% Processor Time", "", ""));
-
-    m_registry.PutMultiString("", win32::kRootLocalMachine, kCounterTable, "Counter",
-                              {"238", "Processor", "6"});
-    Serve("238", perf::BuildPerfBlock(OneObject(ProcessorObject({u"_Total"}))));
-    EXPECT_FALSE(CPerfQuery().Open("Processor", "% Processor Time", "_Total", ""));
-}
-
-TEST_F(PerfQueryTest, MalformedBlocksFailInsideTheirBytes) {
-    const std::vector<std::uint8_t> good = ProcessBlock({u"app", u"_Total"});
-    std::uint32_t firstInstanceLength = 0;
-    std::memcpy(&firstInstanceLength, good.data() + kFirstInstance, 4);
-    const struct {
-        std::size_t offset;  // SIZE_MAX: cut the block there instead
-        std::uint32_t value;
-        bool sampleReachesFault;  // a sample walks up to its own instance and reads no name
-    } cases[] = {
-        {offsetof(perf::PerfDataBlock, HeaderLength), 0x7FFFFFF0u, true},
-        {offsetof(perf::PerfDataBlock, NumObjectTypes), 0u, true},
-        {kObject + offsetof(perf::PerfObjectType, HeaderLength), 0xFFFFFFF0u, true},
-        {kFirstDefinition, 0u, true},
-        {kObject + offsetof(perf::PerfObjectType, NumInstances), 1000u, false},
-        {kFirstInstance, 0u, true},
-        {kFirstInstance + offsetof(perf::PerfInstanceDefinition, NameOffset), 0x10000000u, false},
-        {kFirstInstance + firstInstanceLength, 0u, true},
-        {kFirstDefinition + sizeof(perf::PerfCounterDefinition) +
-             offsetof(perf::PerfCounterDefinition, CounterOffset),
-         0x00FFFFFFu, true},
-        {SIZE_MAX, static_cast<std::uint32_t>(kFirstInstance + sizeof(perf::PerfInstanceDefinition) + 4), true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.offset);
-        std::vector<std::uint8_t> broken = good;
-        if (c.offset == SIZE_MAX) {
-            broken.resize(c.value);
-        } else {
-            Poke(broken, c.offset, c.value);
-        }
+// A cut anywhere in the records the walk reads, or a hostile length or
+// offset, refuses the block: nothing is read outside its bytes.
+TEST_F(PerfQueryTest, CutOrHostileBlocksAreRefused) {
+    const std::vector<std::uint8_t> good = Block(230, {u"app", u"_Total"});
+    const std::size_t lastCounterBlock = good.size() - 24;  // its header, then two values
+    const auto check = [&](const std::vector<std::uint8_t>& broken, bool opens, bool samples) {
         Serve("230", good);
-        CPerfQuery query;
-        ASSERT_TRUE(query.Open("Process", "% Processor Time", "_Total", ""));
+        CPerfQuery opened;
+        ASSERT_TRUE(opened.Open("Process", "% Processor Time", "_Total", ""));
         Serve("230", broken);
-        EXPECT_EQ(SampleOf(query).ok, !c.sampleReachesFault);
-        if (c.offset != kFirstDefinition + sizeof(perf::PerfCounterDefinition) +
-                            offsetof(perf::PerfCounterDefinition, CounterOffset)) {
-            EXPECT_FALSE(query.Refresh());
-        }
+        EXPECT_EQ(SampleOf(opened).ok, samples);
+        EXPECT_EQ(CPerfQuery().Open("Process", "% Processor Time", "_Total", ""), opens);
+    };
+    for (std::size_t size = 0; size < good.size(); ++size) {
+        SCOPED_TRACE(size);
+        check({good.begin(), good.begin() + static_cast<long>(size)},
+              size >= lastCounterBlock + sizeof(perf::PerfCounterBlock), false);
+    }
+    constexpr std::size_t kObject = sizeof(perf::PerfDataBlock);
+    constexpr std::size_t kDefinition = kObject + sizeof(perf::PerfObjectType);
+    constexpr std::size_t kInstance = kDefinition + 2 * sizeof(perf::PerfCounterDefinition);
+    std::uint32_t instanceLength = 0;
+    std::memcpy(&instanceLength, good.data() + kInstance, 4);
+    const struct {
+        std::size_t at;
+        std::uint32_t value;
+        bool opens, samples;  // a sample walks up to its own instance and reads no other name
+    } pokes[] = {
+        {offsetof(perf::PerfDataBlock, HeaderLength), 0x7FFFFFF0u, false, false},
+        {offsetof(perf::PerfDataBlock, NumObjectTypes), 0u, false, false},
+        {kObject + offsetof(perf::PerfObjectType, HeaderLength), 0xFFFFFFF0u, false, false},
+        {kObject + offsetof(perf::PerfObjectType, NumInstances), 1000u, false, true},
+        {kDefinition, 0u, false, false},
+        {kDefinition + sizeof(perf::PerfCounterDefinition) +
+             offsetof(perf::PerfCounterDefinition, CounterOffset), 0x00FFFFFFu, true, false},
+        {kInstance, 0u, false, false},
+        {kInstance + offsetof(perf::PerfInstanceDefinition, NameOffset), 0x10000000u, false, true},
+        {kInstance + instanceLength, 0u, false, false},
+        {lastCounterBlock, 0u, false, false},
+    };
+    for (const auto& poke : pokes) {
+        SCOPED_TRACE(poke.at);
+        std::vector<std::uint8_t> broken = good;
+        std::memcpy(broken.data() + poke.at, &poke.value, 4);
+        check(broken, poke.opens, poke.samples);
     }
 }
 
 TEST_F(PerfQueryTest, SamplesFailWhereTheStoredPositionNoLongerHoldsTheInstance) {
-    Serve("230", ProcessBlock({u"a", u"b", u"watched"}));
+    Serve("230", Block(230, {u"a", u"b", u"watched"}));
     CPerfQuery query;
     ASSERT_TRUE(query.Open("Process", "% Processor Time", "watched", ""));
-    Serve("230", ProcessBlock({u"a", u"b"}));
-    EXPECT_FALSE(SampleOf(query).ok);
-    Serve("230", ProcessBlock({u"b", u"x", u"y"}));
-    EXPECT_FALSE(SampleOf(query).ok);
-    Serve("230", ProcessBlock({u"b", u"x", u"watched"}));
+    for (const auto& names : std::vector<std::vector<std::u16string>>{{u"a", u"b"},
+                                                                      {u"b", u"x", u"y"}}) {
+        Serve("230", Block(230, names));
+        EXPECT_FALSE(SampleOf(query).ok);
+    }
+    Serve("230", Block(230, {u"b", u"x", u"watched"}));
     EXPECT_EQ(SampleOf(query).value, 2u);
-    perf::ObjectSpec oneCounter = ProcessorObject({u"a", u"b", u"watched"});
-    oneCounter.nameTitleIndex = 230;
-    oneCounter.counters.resize(1);
-    Serve("230", perf::BuildPerfBlock(OneObject(oneCounter)));
+    perf::BlockSpec oneCounter = OneObject(230, {u"a", u"b", u"watched"});
+    oneCounter.objects[0].counters.resize(1);
+    Serve("230", perf::BuildPerfBlock(oneCounter));
     EXPECT_FALSE(SampleOf(query).ok);
 }
 
 TEST_F(PerfQueryTest, LargeBlocksGrowInFewRoundsUpToACap) {
     std::vector<std::u16string> names(1500, u"a-process-with-a-long-name");
     names.push_back(u"_Total");
-    Serve("230", ProcessBlock(names));
+    Serve("230", Block(230, names));
     CPerfQuery query;
     ASSERT_TRUE(query.Open("Process", "% Processor Time", "_Total", ""));
     EXPECT_EQ(m_fetchCalls, 2);
@@ -203,17 +189,15 @@ TEST_F(PerfQueryTest, LargeBlocksGrowInFewRoundsUpToACap) {
 
     m_reportsSize = false;
     m_fetchCalls = 0;
-    CPerfQuery fresh;
-    ASSERT_TRUE(fresh.Open("Process", "% Processor Time", "_Total", ""));
+    ASSERT_TRUE(CPerfQuery().Open("Process", "% Processor Time", "_Total", ""));
     EXPECT_EQ(m_fetchCalls, 5);  // doubling alone: 15,360 to 245,760 bytes
 
-    m_registry.SetPerformanceDataHandler(
-        [this](const std::string&, const std::string&, const std::string&, std::uint32_t*,
-               std::uint8_t*, std::uint32_t* size) {
-            ++m_fetchCalls;
-            *size = 0xFFFFFFFFu;
-            return win32::kErrorMoreData;
-        });
+    m_registry.SetPerformanceDataHandler([this](auto&, auto&, auto&, std::uint32_t*,
+                                                std::uint8_t*, std::uint32_t* size) {
+        ++m_fetchCalls;
+        *size = 0xFFFFFFFFu;
+        return win32::kErrorMoreData;
+    });
     m_fetchCalls = 0;
     EXPECT_FALSE(query.Refresh());
     EXPECT_EQ(m_fetchCalls, 2);
@@ -228,34 +212,33 @@ TEST_F(PerfQueryTest, AnnouncedStatisticStartsSamplesAndStops) {
                                      const std::string&, std::uint32_t* type, std::uint8_t* data,
                                      std::uint32_t* size) {
         machines.push_back(machine);
+        const std::uint32_t stored = subKey.find("statdata") != std::string::npos ? statBytes : 4;
         if (type != nullptr) {
             *type = win32::kRegBinary;
         }
-        const std::uint32_t stored = subKey.find("statdata") != std::string::npos ? statBytes : 4;
-        if (size == nullptr) {
-            return win32::kErrorSuccess;
+        if (data != nullptr && *size < stored) {
+            return win32::kErrorMoreData;
         }
         if (data != nullptr) {
-            if (*size < stored) {
-                return win32::kErrorMoreData;
-            }
             std::memset(data, 63, stored);
         }
-        *size = stored;
+        if (size != nullptr) {
+            *size = stored;
+        }
         return win32::kErrorSuccess;
     });
+    const auto reads = [this](const std::string& what) {
+        return std::count(m_registry.SpecialReadLog().begin(), m_registry.SpecialReadLog().end(),
+                          "perfstats\\" + what + "\\KERNEL\\CPUUsage");
+    };
     m_system.m_platformId = win32::kVerPlatformWin32Windows;
     m_registry.SetMachineAnswers("\\\\old", true);
     for (const std::string machine : {"", "\\\\old"}) {
         SCOPED_TRACE(machine);
-        const std::size_t reads = m_registry.SpecialReadLog().size();
-        const int starts = SpecialReads("startstat");
-        const int stops = SpecialReads("stopstat");
-        {
-            CPerfQuery unannounced;
-            EXPECT_FALSE(unannounced.Open("KERNEL", "CPUUsage", "", machine));
-        }
-        EXPECT_EQ(m_registry.SpecialReadLog().size(), reads);
+        const std::size_t before = m_registry.SpecialReadLog().size();
+        const auto starts = reads("startstat"), stops = reads("stopstat");
+        EXPECT_FALSE(CPerfQuery().Open("KERNEL", "CPUUsage", "", machine));
+        EXPECT_EQ(m_registry.SpecialReadLog().size(), before) << "not announced: not read";
         m_registry.PutDword(machine, win32::kRootLocalMachine, kAnnouncement, "Name", 1);
         {
             CPerfQuery query;
@@ -269,16 +252,47 @@ TEST_F(PerfQueryTest, AnnouncedStatisticStartsSamplesAndStops) {
                 statBytes = wrong;
                 EXPECT_FALSE(SampleOf(query).ok) << wrong;
             }
-            EXPECT_EQ(SpecialReads("stopstat"), stops);
+            EXPECT_EQ(reads("stopstat"), stops);
         }
-        const int started = SpecialReads("perfstats\\startstat\\KERNEL\\CPUUsage") - starts;
+        const auto started = reads("startstat") - starts;
         EXPECT_GT(started, 0);
-        EXPECT_EQ(SpecialReads("perfstats\\stopstat\\KERNEL\\CPUUsage") - stops, started / 2);
-        EXPECT_EQ(static_cast<std::size_t>(std::count(machines.begin(), machines.end(), machine)),
-                  machines.size());
+        EXPECT_EQ(reads("stopstat") - stops, started / 2);
+        EXPECT_EQ(std::count(machines.begin(), machines.end(), machine),
+                  static_cast<long>(machines.size()));
         EXPECT_EQ(m_registry.OpenHandleCount(), 0);
         m_registry.DeleteKey(machine, win32::kRootLocalMachine, kAnnouncement);
         machines.clear();
+    }
+}
+
+// Two groups of 40, as the kernel's group-aware call answers them: group g's
+// processor p has been idle 1000 x g + p units.
+TEST_F(PerfQueryTest, EveryGroupsProcessorsAreNumberedInOrderAndTotalIsTheMeanOfAll) {
+    std::vector<std::uint16_t> asked;
+    const auto kernel = [&](std::uint16_t group, std::vector<std::int64_t>& idle) {
+        asked.push_back(group);
+        idle.clear();
+        for (std::int64_t p = 0; p < 40; ++p) {
+            idle.push_back(1000 * group + p);
+        }
+        return group < 2;
+    };
+    std::vector<std::int64_t> idle;
+    EXPECT_FALSE(ReadIdleOfEveryGroup(3, kernel, idle));  // a group that fails fails all
+    ASSERT_TRUE(ReadIdleOfEveryGroup(2, kernel, idle));
+    EXPECT_EQ(asked, (std::vector<std::uint16_t>{0, 1, 2, 0, 1}));
+    perf::BlockSpec spec = OneObject(238, {});
+    spec.objects[0].counters.erase(spec.objects[0].counters.begin());
+    spec.objects[0].instances = perf::ProcessorInstances(idle);
+    Serve("238", perf::BuildPerfBlock(spec));
+
+    const std::pair<const char*, std::uint64_t> expected[] = {
+        {"0", 0}, {"39", 39}, {"40", 1000}, {"79", 1039}, {"_Total", 519}};
+    for (const auto& instance : expected) {
+        CPerfQuery query;
+        ASSERT_TRUE(query.Open("Processor", "% Processor Time", instance.first, ""));
+        EXPECT_EQ(NamesOf(query).size(), 81u);
+        EXPECT_EQ(SampleOf(query).value, instance.second) << instance.first;
     }
 }
 

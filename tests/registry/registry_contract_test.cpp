@@ -10,13 +10,17 @@
 
 namespace {
 
+std::vector<std::uint8_t> Bytes(const char* text, std::size_t count) {
+    return std::vector<std::uint8_t>(text, text + count);
+}
+
 class RegistryContract : public ::testing::Test {
 protected:
     void SetUp() override {
         m_backend = MakeRegistryBackend();
         SetRegistry(m_backend.get());
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_key = std::string("Software\\GaugeletTests\\") + info->name();
+        m_key = std::string("Software\\GaugeletTests\\") +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name();
         ForgetTestKey(m_key);
     }
     void TearDown() override { SetRegistry(nullptr); }
@@ -36,7 +40,6 @@ protected:
         win32::RegKey key = 0;
         std::vector<std::uint8_t> bytes(64);
         std::uint32_t size = 64;
-        type = 0;
         if (Registry().OpenKey(win32::kRootCurrentUser, m_key, win32::kKeyRead, &key) !=
             win32::kErrorSuccess) {
             return {};
@@ -47,52 +50,75 @@ protected:
         return bytes;
     }
 
+    CurrentUserRegistryObject m_reg;
     std::unique_ptr<RegistryApi> m_backend;
     std::string m_key;
 };
 
-std::vector<std::uint8_t> Bytes(const char* text, std::size_t count) {
-    return std::vector<std::uint8_t>(text, text + count);
-}
-
 TEST_F(RegistryContract, MissingKeyAndMissingValueKeepDefaults) {
-    CurrentUserRegistryObject reg;
-    std::string text;
-    std::int32_t number = 0;
-    bool flag = false;
-    std::uint8_t* data = nullptr;
-    std::uint32_t count = 77;
-    std::vector<std::string> list{"stale"};
-
-    EXPECT_FALSE(reg.KeyExists(m_key));
-    EXPECT_FALSE(reg.GetString(m_key, "Skin", text, "def"));
-    EXPECT_EQ(text, "def");
-    EXPECT_FALSE(reg.GetDword(m_key, "N", number, 9));
-    EXPECT_EQ(number, 9);
-    EXPECT_FALSE(reg.GetFlag(m_key, "F", flag, true));
-    EXPECT_TRUE(flag);
-    EXPECT_FALSE(reg.GetBinary(m_key, "B", data, count));
-    EXPECT_EQ(data, nullptr);
-    EXPECT_EQ(count, 77u) << "a missing key leaves the count as it was";
-    EXPECT_FALSE(reg.GetStringList(m_key, "L", list));
-    EXPECT_TRUE(list.empty());
-
-    ASSERT_TRUE(reg.SetDword(m_key, "Other", 1)) << "a write creates the key";
-    EXPECT_TRUE(reg.KeyExists(m_key));
-    EXPECT_FALSE(reg.GetString(m_key, "Skin", text, "def"));
-    EXPECT_EQ(text, "def");
-    EXPECT_FALSE(reg.GetDword(m_key, "N", number, 9));
-    EXPECT_EQ(number, 9);
-    EXPECT_TRUE(reg.GetBinary(m_key, "B", data, count));
-    EXPECT_EQ(data, nullptr);
-    EXPECT_EQ(count, 0u);
-    EXPECT_TRUE(reg.GetStringList(m_key, "L", list));
-    EXPECT_TRUE(list.empty());
+    for (const bool keyExists : {false, true}) {
+        std::string text;
+        std::int32_t number = 0;
+        std::uint8_t* data = nullptr;
+        std::uint32_t count = 77;
+        std::vector<std::string> list{"stale"};
+        EXPECT_EQ(m_reg.KeyExists(m_key), keyExists);
+        EXPECT_FALSE(m_reg.GetString(m_key, "Skin", text, "def"));
+        EXPECT_EQ(text, "def");
+        EXPECT_FALSE(m_reg.GetDword(m_key, "N", number, 9));
+        EXPECT_EQ(number, 9);
+        // In a key that exists a missing value reads as empty.
+        EXPECT_EQ(m_reg.GetBinary(m_key, "B", data, count), keyExists);
+        EXPECT_EQ(data, nullptr);
+        EXPECT_EQ(count, keyExists ? 0u : 77u);
+        EXPECT_EQ(m_reg.GetStringList(m_key, "L", list), keyExists);
+        EXPECT_TRUE(list.empty());
+        ASSERT_TRUE(m_reg.SetDword(m_key, "Other", 1)) << "a write creates the key";
+    }
 }
 
-TEST_F(RegistryContract, StringsRoundTripWithoutTheirTerminatingZero) {
-    CurrentUserRegistryObject reg;
-    ASSERT_TRUE(reg.SetString(m_key, "Skin", "abc"));
+// Text reads stop at the first zero or the stored bytes; numbers read from
+// decimal text or from the first four bytes of a DWORD, never past them.
+TEST_F(RegistryContract, ValuesReadAsTextNumberAndFlagByTheirType) {
+    const struct {
+        const char* name;
+        std::uint32_t type;
+        std::vector<std::uint8_t> bytes;
+        bool textRead;
+        const char* text;  // with default "def"
+        bool numberRead;
+        std::int32_t number;  // with default 5
+    } cases[] = {
+        {"Text42", win32::kRegSz, Bytes("42\0", 3), true, "42", true, 42},
+        {"TextAbc", win32::kRegSz, Bytes("abc\0", 4), true, "abc", true, 0},
+        {"Empty", win32::kRegSz, Bytes("", 1), true, "", true, 0},
+        {"Unclosed", win32::kRegSz, Bytes("  -17xyz", 8), true, "  -17xyz", true, -17},
+        {"Raw", win32::kRegBinary, Bytes("ab\0cd", 5), true, "ab", false, 5},
+        {"Two", win32::kRegDword, Bytes("\x02\0\0\0", 4), false, "def", true, 2},
+        {"Short", win32::kRegDword, Bytes("\x07\x07", 2), false, "def", true, 5},
+        {"Zero", win32::kRegDword, {}, false, "def", true, 5},
+        {"Long", win32::kRegDword, Bytes("\x2a\0\0\0\xff\xff\xff\xff", 8), false, "def", true, 42},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PutRaw(c.name, c.type, c.bytes);
+        std::string text;
+        EXPECT_EQ(m_reg.GetString(m_key, c.name, text, "def"), c.textRead);
+        EXPECT_EQ(text, c.text);
+        std::int32_t number = 0;
+        EXPECT_EQ(m_reg.GetDword(m_key, c.name, number, 5), c.numberRead);
+        EXPECT_EQ(number, c.number);
+        bool flag = false;
+        EXPECT_EQ(m_reg.GetFlag(m_key, c.name, flag, true), c.numberRead);
+        EXPECT_EQ(flag, c.number != 0);
+    }
+}
+
+TEST_F(RegistryContract, WritersStoreWhatTheReadersExpect) {
+    ASSERT_TRUE(m_reg.SetString(m_key, "Skin", "abc"));
+    ASSERT_TRUE(m_reg.SetString(m_key, "Empty", ""));
+    ASSERT_TRUE(m_reg.SetFlag(m_key, "On", true));
+    ASSERT_TRUE(m_reg.SetDword(m_key, "Negative", -3));
     std::uint32_t type = 0;
     // ADVAPI32 under Wine reads an ANSI text back with a zero it adds itself.
     std::vector<std::uint8_t> stored = RawValue("Skin", type);
@@ -101,135 +127,69 @@ TEST_F(RegistryContract, StringsRoundTripWithoutTheirTerminatingZero) {
     }
     EXPECT_EQ(stored, Bytes("abc", 3));
     EXPECT_EQ(type, win32::kRegSz);
-    std::string text;
-    EXPECT_TRUE(reg.GetString(m_key, "SKIN", text, "def")) << "names match without case";
-    EXPECT_EQ(text, "abc");
-
-    ASSERT_TRUE(reg.SetString(m_key, "Empty", ""));
     EXPECT_EQ(RawValue("Empty", type), Bytes("", 1)) << "an empty text is one zero byte";
-    EXPECT_EQ(type, win32::kRegSz);
-    EXPECT_TRUE(reg.GetString(m_key, "Empty", text, "def"));
-    EXPECT_EQ(text, "");
-    bool flag = true;
-    EXPECT_TRUE(reg.GetFlag(m_key, "Empty", flag, true));
-    EXPECT_FALSE(flag);
-
-    PutRaw("Raw", win32::kRegBinary, Bytes("ab\0cd", 5));
-    EXPECT_TRUE(reg.GetString(m_key, "Raw", text, "def"));
-    EXPECT_EQ(text, "ab") << "raw bytes are cut at the first zero";
-    PutRaw("Number", win32::kRegDword, Bytes("\x01\0\0\0", 4));
-    EXPECT_FALSE(reg.GetString(m_key, "Number", text, "def"));
-    EXPECT_EQ(text, "def");
-}
-
-// Numbers read from decimal text or from the first four bytes of a DWORD, never
-// past them; a short DWORD is a failed read that keeps the default.
-TEST_F(RegistryContract, DwordsAndFlagsReadTextAndIntegersOnly) {
-    const struct {
-        const char* name;
-        std::uint32_t type;
-        std::vector<std::uint8_t> bytes;
-        bool read;
-        std::int32_t number;  // with default 5
-    } cases[] = {
-        {"Text42", win32::kRegSz, Bytes("42\0", 3), true, 42},
-        {"TextAbc", win32::kRegSz, Bytes("abc\0", 4), true, 0},
-        {"Spaced", win32::kRegSz, Bytes("  -17xyz", 8), true, -17},
-        {"Binary", win32::kRegBinary, Bytes("\x02\0\0\0", 4), false, 5},
-        {"Two", win32::kRegDword, Bytes("\x02\0\0\0", 4), true, 2},
-        {"Short", win32::kRegDword, Bytes("\x07\x07", 2), true, 5},
-        {"Zero", win32::kRegDword, {}, true, 5},
-        {"Long", win32::kRegDword, Bytes("\x2a\0\0\0\xff\xff\xff\xff", 8), true, 42},
-    };
-    CurrentUserRegistryObject reg;
-    for (const auto& c : cases) {
-        PutRaw(c.name, c.type, c.bytes);
-        std::int32_t number = 0;
-        EXPECT_EQ(reg.GetDword(m_key, c.name, number, 5), c.read) << c.name;
-        EXPECT_EQ(number, c.number) << c.name;
-        bool flag = false;
-        EXPECT_EQ(reg.GetFlag(m_key, c.name, flag, true), c.read) << c.name;
-        EXPECT_EQ(flag, c.number != 0) << c.name;
-    }
-    std::int32_t number = 0;
-    ASSERT_TRUE(reg.SetDword(m_key, "Negative", -3));
-    EXPECT_TRUE(reg.GetDword(m_key, "Negative", number, 5));
-    EXPECT_EQ(number, -3);
-    ASSERT_TRUE(reg.SetFlag(m_key, "On", true));
-    std::uint32_t type = 0;
     EXPECT_EQ(RawValue("On", type), Bytes("\x01\0\0\0", 4)) << "true is stored as 1";
     EXPECT_EQ(type, win32::kRegDword);
+    std::string text;
+    EXPECT_TRUE(m_reg.GetString(m_key, "SKIN", text, "def")) << "names match without case";
+    EXPECT_EQ(text, "abc");
+    std::int32_t number = 0;
+    EXPECT_TRUE(m_reg.GetDword(m_key, "Negative", number, 5));
+    EXPECT_EQ(number, -3);
 }
 
 TEST_F(RegistryContract, RectanglesReportOnlyTheBottomEdge) {
-    CurrentUserRegistryObject reg;
-    RegistryRect defaults(1, 2, 3, 4);
+    const RegistryRect defaults(1, 2, 3, 4);
     RegistryRect rect;
-    EXPECT_FALSE(reg.GetRect(m_key, "Pos", rect, defaults));
-    EXPECT_EQ(rect.rect.left, 1);
-    EXPECT_EQ(rect.rect.bottom, 4);
-
-    ASSERT_TRUE(reg.SetDword(m_key, "PosLEFT", 10));
-    EXPECT_FALSE(reg.GetRect(m_key, "Pos", rect, defaults));
-    EXPECT_EQ(rect.rect.left, 10);
-    EXPECT_EQ(rect.rect.top, 2);
+    const auto edges = [&rect] {
+        return std::vector<std::int32_t>{rect.rect.left, rect.rect.top, rect.rect.right,
+                                         rect.rect.bottom};
+    };
+    EXPECT_FALSE(m_reg.GetRect(m_key, "Pos", rect, defaults));
+    EXPECT_EQ(edges(), (std::vector<std::int32_t>{1, 2, 3, 4}));
+    ASSERT_TRUE(m_reg.SetDword(m_key, "PosLEFT", 10));
+    EXPECT_FALSE(m_reg.GetRect(m_key, "Pos", rect, defaults));
+    EXPECT_EQ(edges(), (std::vector<std::int32_t>{10, 2, 3, 4}));
     PutRaw("PosBOTTOM", win32::kRegSz, Bytes("40", 2));
-    EXPECT_TRUE(reg.GetRect(m_key, "Pos", rect, defaults));
-    EXPECT_EQ(rect.rect.left, 10);
-    EXPECT_EQ(rect.rect.top, 2);
-    EXPECT_EQ(rect.rect.right, 3);
-    EXPECT_EQ(rect.rect.bottom, 40);
-
-    RegistryRect window(-5, 6, 70, 80);
-    ASSERT_TRUE(reg.SetRect(m_key, "pos", window));
-    RegistryRect back;
-    EXPECT_TRUE(reg.GetRect(m_key, "Pos", back, RegistryRect()));
-    EXPECT_EQ(back.rect.left, -5);
-    EXPECT_EQ(back.rect.top, 6);
-    EXPECT_EQ(back.rect.right, 70);
-    EXPECT_EQ(back.rect.bottom, 80);
+    EXPECT_TRUE(m_reg.GetRect(m_key, "Pos", rect, defaults));
+    EXPECT_EQ(edges(), (std::vector<std::int32_t>{10, 2, 3, 40}));
+    ASSERT_TRUE(m_reg.SetRect(m_key, "pos", RegistryRect(-5, 6, 70, 80)));
+    EXPECT_TRUE(m_reg.GetRect(m_key, "Pos", rect, RegistryRect()));
+    EXPECT_EQ(edges(), (std::vector<std::int32_t>{-5, 6, 70, 80}));
 }
 
 TEST_F(RegistryContract, BinaryAndStringListsAreBoundedByTheStoredBytes) {
-    CurrentUserRegistryObject reg;
     PutRaw("Blob", win32::kRegBinary, Bytes("\x01\x02\x03", 3));
     std::uint8_t* data = nullptr;
     std::uint32_t count = 0;
-    ASSERT_TRUE(reg.GetBinary(m_key, "Blob", data, count));
+    ASSERT_TRUE(m_reg.GetBinary(m_key, "Blob", data, count));
     ASSERT_EQ(count, 3u);
     EXPECT_EQ(std::memcmp(data, "\x01\x02\x03", 3), 0);
     delete[] data;
 
-    std::vector<std::string> list;
-    PutRaw("Multi", win32::kRegMultiSz, Bytes("a\0bc\0\0", 6));
-    EXPECT_TRUE(reg.GetStringList(m_key, "Multi", list));
-    EXPECT_EQ(list, (std::vector<std::string>{"a", "bc"}));
-    PutRaw("Unclosed", win32::kRegMultiSz, Bytes("a\0bc", 4));
-    EXPECT_TRUE(reg.GetStringList(m_key, "Unclosed", list));
-    EXPECT_EQ(list, (std::vector<std::string>{"a", "bc"}));
-    PutRaw("Single", win32::kRegSz, Bytes("a\0", 2));
-    EXPECT_TRUE(reg.GetStringList(m_key, "Single", list));
-    EXPECT_TRUE(list.empty());
+    const std::pair<std::vector<std::uint8_t>, std::vector<std::string>> lists[] = {
+        {Bytes("a\0bc\0\0", 6), {"a", "bc"}}, {Bytes("a\0bc", 4), {"a", "bc"}}, {Bytes("\0", 1), {}}};
+    for (const auto& list : lists) {
+        PutRaw("Multi", win32::kRegMultiSz, list.first);
+        std::vector<std::string> read;
+        EXPECT_TRUE(m_reg.GetStringList(m_key, "Multi", read));
+        EXPECT_EQ(read, list.second);
+    }
 }
 
-TEST_F(RegistryContract, EveryOpenedKeyIsClosedAndOddPathsAreHarmless) {
-    CurrentUserRegistryObject reg;
-    const std::string odd[] = {m_key + "\\\\x", m_key + "\\", "\\" + m_key, m_key + "\\a\\\\\\b", ""};
-    for (const std::string& path : odd) {
+TEST_F(RegistryContract, OddPathsAreHarmlessAndKeyPathsMatchWithoutCase) {
+    for (const std::string& path : {m_key + "\\\\x", m_key + "\\", "\\" + m_key, std::string()}) {
         std::string text;
-        std::int32_t number = 0;
         std::uint8_t* data = nullptr;
         std::uint32_t count = 0;
-        reg.GetString(path, "v", text, "d");
-        reg.GetDword(path, "v", number, 1);
-        if (reg.GetBinary(path, "v", data, count)) {
+        m_reg.GetString(path, "v", text, "d");
+        if (m_reg.GetBinary(path, "v", data, count)) {
             delete[] data;
         }
-        reg.KeyExists(path);
     }
-    ASSERT_TRUE(reg.SetString(m_key + "\\Sub", "v", "x"));
+    ASSERT_TRUE(m_reg.SetString(m_key + "\\Sub", "v", "x"));
     std::string text;
-    EXPECT_TRUE(reg.GetString(m_key + "\\sub", "V", text, "d")) << "key paths match without case";
+    EXPECT_TRUE(m_reg.GetString(m_key + "\\sub", "V", text, "d"));
     EXPECT_EQ(text, "x");
 }
 
