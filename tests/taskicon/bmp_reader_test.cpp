@@ -8,57 +8,47 @@
 
 namespace {
 
-BmpPicture Gradient(int width, int height) {
-    BmpPicture picture;
-    picture.width = width;
-    picture.height = height;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            picture.pixels.push_back(Rgb(static_cast<std::uint8_t>(x * 8),
-                                         static_cast<std::uint8_t>(y * 8), 200));
-        }
-    }
-    return picture;
-}
-
 bool Read(const std::vector<std::uint8_t>& bytes, bmp::Image* image) {
     return bmp::ReadBitmap(bytes.data(), bytes.size(), image);
 }
 
-void SetField32(std::vector<std::uint8_t>* bytes, std::size_t at, std::uint32_t value) {
-    std::memcpy(bytes->data() + at, &value, 4);
-}
-
+// Colours every depth stores exactly, in rows that differ from each other
+// and a width that leaves every row padded.
 TEST(BmpReader, ReadsEveryDepthInBothRowOrders) {
-    const BmpPicture picture = Gradient(17, 5);
-    for (const int bits : {24, 32}) {
+    const std::vector<ColorRef> palette = {Rgb(0, 0, 0), Rgb(255, 255, 255), Rgb(255, 0, 0),
+                                           Rgb(0, 255, 0), Rgb(0, 0, 255), Rgb(255, 255, 0)};
+    for (const int bits : {1, 4, 8, 16, 24, 32}) {
+        const std::size_t colours = bits == 1 ? 2 : palette.size();
+        BmpPicture picture;
+        picture.width = 17;
+        picture.height = 5;
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 0; x < 17; ++x) {
+                picture.pixels.push_back(palette[static_cast<std::size_t>(x + 2 * y) % colours]);
+            }
+        }
+        const std::vector<ColorRef> stored(palette.begin(),
+                                           palette.begin() + static_cast<long>(colours));
         for (const bool topDown : {false, true}) {
             bmp::Image image;
-            ASSERT_TRUE(Read(EncodeBmp(picture, bits, topDown), &image)) << bits;
+            ASSERT_TRUE(Read(EncodeBmp(picture, bits, topDown, bits <= 8 ? stored : palette),
+                             &image))
+                << bits;
             EXPECT_EQ(image.width, 17);
             EXPECT_EQ(image.height, 5);
-            EXPECT_EQ(image.pixels, picture.pixels) << bits << " top-down " << topDown;
+            EXPECT_EQ(image.pixels, picture.pixels) << bits << " bits, top-down " << topDown;
         }
-    }
-    const std::vector<ColorRef> palette = {Rgb(9, 9, 9), Rgb(0, 128, 128), Rgb(255, 0, 0)};
-    BmpPicture indexed;
-    indexed.width = 11;
-    indexed.height = 3;
-    for (int i = 0; i < 33; ++i) {
-        indexed.pixels.push_back(palette[static_cast<std::size_t>(i % 3)]);
-    }
-    for (const int bits : {4, 8}) {
-        bmp::Image image;
-        ASSERT_TRUE(Read(EncodeBmp(indexed, bits, false, palette), &image)) << bits;
-        EXPECT_EQ(image.pixels, indexed.pixels) << bits;
     }
 }
 
 TEST(BmpReader, RefusesWhatItCannotReadSafely) {
-    const std::vector<std::uint8_t> good = EncodeBmp(Gradient(16, 16), 24, false);
+    BmpPicture picture;
+    picture.width = 16;
+    picture.height = 16;
+    picture.pixels.assign(256, Rgb(1, 2, 3));
+    const std::vector<std::uint8_t> good = EncodeBmp(picture, 24, false);
     bmp::Image image;
     ASSERT_TRUE(Read(good, &image));
-
     const struct {
         const char* what;
         std::size_t at;
@@ -76,21 +66,16 @@ TEST(BmpReader, RefusesWhatItCannotReadSafely) {
     };
     for (const auto& b : broken) {
         std::vector<std::uint8_t> bytes = good;
-        SetField32(&bytes, b.at, b.value);
+        std::memcpy(bytes.data() + b.at, &b.value, 4);
         EXPECT_FALSE(Read(bytes, &image)) << b.what;
     }
-    std::vector<std::uint8_t> truncated(good.begin(), good.end() - 1);
-    EXPECT_FALSE(Read(truncated, &image)) << "one byte short";
+    EXPECT_FALSE(Read({good.begin(), good.end() - 1}, &image)) << "one byte short";
 
-    const std::vector<ColorRef> palette = {Rgb(1, 1, 1), Rgb(2, 2, 2)};
-    BmpPicture small;
-    small.width = 1;
-    small.height = 1;
-    small.pixels = {Rgb(2, 2, 2)};
-    std::vector<std::uint8_t> shortPalette = EncodeBmp(small, 8, false, palette);
-    SetField32(&shortPalette, 46, 200);
+    picture = {1, 1, {Rgb(2, 2, 2)}};
+    std::vector<std::uint8_t> shortPalette = EncodeBmp(picture, 8, false, {Rgb(2, 2, 2)});
+    const std::uint32_t many = 200;  // colours used, past the file's end
+    std::memcpy(shortPalette.data() + 46, &many, 4);
     EXPECT_FALSE(Read(shortPalette, &image)) << "palette past the end";
-
 }
 
 }  // namespace

@@ -11,9 +11,7 @@
 
 namespace {
 
-constexpr ColorRef kGrey = Rgb(128, 128, 128);
-constexpr ColorRef kBrightGreen = Rgb(0, 255, 0);
-constexpr ColorRef kTransparent = Rgb(0, 128, 128);
+constexpr ColorRef kKey = Rgb(0, 128, 128);
 
 class FrameStripTest : public ::testing::Test {
 protected:
@@ -32,38 +30,24 @@ protected:
         const IconHandle icon = strip.GetFrameIcon(index);
         EXPECT_NE(icon, 0u) << "frame " << index;
         EXPECT_TRUE(ReadIcon(*m_pixels, icon, &image)) << "frame " << index;
+        EXPECT_EQ(image.width, 16);
+        EXPECT_EQ(image.height, 16);
+        image.colour.resize(256);
+        image.transparent.resize(256);
         m_pixels->DestroyIcon(icon);
         return image;
     }
 
-    std::string WriteSkin(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    // Loads the file as a skin; a strip without frames when it cannot be used.
+    bool LoadSkin(CTaskIcon& strip, const std::string& name, const std::vector<std::uint8_t>& bytes) {
         const std::string path = TempFolder() + "/gaugelet-strip-" + name + ".bmp";
         EXPECT_TRUE(WriteFile(path, bytes));
-        return path;
-    }
-
-    // Loads a skin file and checks every pixel of every frame against the pattern.
-    void ExpectKeyedFrames(const std::string& path, int expectedFrames) {
         const BitmapHandle bitmap = m_pixels->LoadBitmapFile(path);
-        ASSERT_NE(bitmap, 0u) << path;
-        CTaskIcon strip;
-        ASSERT_TRUE(strip.SetFrames(bitmap)) << path;
-        m_pixels->DeleteBitmap(bitmap);
-        ASSERT_EQ(strip.GetFrameCount(), expectedFrames) << path;
-        for (int k = 0; k < expectedFrames; ++k) {
-            const IconPixels image = Frame(strip, k);
-            ASSERT_EQ(image.width, 16);
-            ASSERT_EQ(image.height, 16);
-            for (int y = 0; y < 16; ++y) {
-                for (int x = 0; x < 16; ++x) {
-                    const bool transparent =
-                        image.transparent[static_cast<std::size_t>(y * 16 + x)];
-                    ASSERT_EQ(transparent, IsKeyedTransparent(16 * k + x, y))
-                        << path << " frame " << k << " at " << x << "," << y;
-                }
-            }
+        const bool loaded = bitmap != 0 && strip.SetFrames(bitmap);
+        if (bitmap != 0) {
+            m_pixels->DeleteBitmap(bitmap);
         }
-        EXPECT_EQ(strip.GetFrameIcon(expectedFrames), 0u);
+        return loaded;
     }
 
     FakeSystem m_system;
@@ -72,21 +56,17 @@ protected:
 
 TEST_F(FrameStripTest, BuiltInSkinHasTwelveFramesWithARisingBar) {
     CTaskIcon strip;
-    EXPECT_EQ(strip.GetFrameCount(), 0);
     EXPECT_EQ(strip.GetFrameIcon(0), 0u);
     ASSERT_TRUE(strip.LoadFrames(130));
     ASSERT_EQ(strip.GetFrameCount(), 12);
     for (int k = 0; k < 12; ++k) {
         const IconPixels image = Frame(strip, k);
-        ASSERT_EQ(image.width, 16);
-        ASSERT_EQ(image.height, 16);
-        EXPECT_TRUE(image.transparent[0]) << "corner of frame " << k;
-        EXPECT_TRUE(image.transparent[15 * 16 + 15]) << "corner of frame " << k;
+        EXPECT_TRUE(image.transparent[0] && image.transparent[255]) << "corners of frame " << k;
         EXPECT_FALSE(image.transparent[1 * 16 + 2]) << "edge of frame " << k;
-        EXPECT_EQ(image.colour[1 * 16 + 2], kGrey) << "edge of frame " << k;
+        EXPECT_EQ(image.colour[1 * 16 + 2], Rgb(128, 128, 128)) << "edge of frame " << k;
         int lit = 0;
-        for (std::size_t i = 0; i < image.colour.size(); ++i) {
-            lit += !image.transparent[i] && image.colour[i] == kBrightGreen ? 1 : 0;
+        for (std::size_t i = 0; i < 256; ++i) {
+            lit += !image.transparent[i] && image.colour[i] == Rgb(0, 255, 0) ? 1 : 0;
         }
         EXPECT_EQ(lit, 10 * k) << "bar of frame " << k;
     }
@@ -94,44 +74,44 @@ TEST_F(FrameStripTest, BuiltInSkinHasTwelveFramesWithARisingBar) {
     EXPECT_EQ(strip.GetFrameIcon(-1), 0u);
 }
 
-TEST_F(FrameStripTest, KeyColourIsTransparentInEveryFileFormat) {
-    const std::vector<ColorRef> twoColours = {Rgb(0, 128, 128), Rgb(0, 128, 129)};
-    ExpectKeyedFrames(WriteSkin("1bit", EncodeBmp(KeyedPattern(32, 16), 1, false, twoColours)), 2);
-    ExpectKeyedFrames(WriteSkin("24bit", EncodeBmp(KeyedPattern(48, 16), 24, false)), 3);
-    ExpectKeyedFrames(WriteSkin("32bit", EncodeBmp(KeyedPattern(32, 16), 32, false)), 2);
-    // The columns past the last whole frame are not used.
-    ExpectKeyedFrames(WriteSkin("40wide", EncodeBmp(KeyedPattern(40, 16), 24, false)), 2);
-}
-
-// Saturated colours that a 16-colour list would turn olive and black.
-TEST_F(FrameStripTest, TrueColourSkinsKeepTheirColours) {
-    const ColorRef colours[12] = {Rgb(255, 0, 0),   Rgb(255, 128, 0), Rgb(255, 200, 0),
+// Exactly the key colour is transparent, in every file format; saturated
+// colours keep their values (a 16-colour list would turn them olive and
+// black); columns past the last whole frame and rows below the first 16
+// are not used.
+TEST_F(FrameStripTest, KeyColourIsTransparentAndOtherColoursStay) {
+    const ColorRef colours[12] = {Rgb(0, 128, 129), Rgb(255, 128, 0), Rgb(255, 200, 0),
                                   Rgb(200, 255, 0), Rgb(0, 255, 64),  Rgb(0, 200, 200),
                                   Rgb(0, 64, 255),  Rgb(128, 0, 255), Rgb(255, 0, 200),
                                   Rgb(160, 32, 48), Rgb(32, 96, 160), Rgb(250, 240, 230)};
-    BmpPicture picture;
-    picture.width = 16 * 12;
-    picture.height = 16;
-    for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < picture.width; ++x) {
-            picture.pixels.push_back(x % 16 == 0 ? kTransparent : colours[x / 16]);
+    const struct {
+        int bits, width, height, frames;
+    } skins[] = {{1, 32, 16, 2}, {24, 40, 16, 2}, {24, 192, 16, 12}, {32, 192, 16, 12},
+                 {24, 32, 48, 2}};
+    for (const auto& skin : skins) {
+        const std::string name = std::to_string(skin.bits) + "-" + std::to_string(skin.width) +
+                                 "x" + std::to_string(skin.height);
+        SCOPED_TRACE(name);
+        const auto colourOf = [&](int frame) { return colours[skin.bits == 1 ? 0 : frame % 12]; };
+        BmpPicture picture;
+        picture.width = skin.width;
+        picture.height = skin.height;
+        for (int y = 0; y < skin.height; ++y) {
+            for (int x = 0; x < skin.width; ++x) {
+                picture.pixels.push_back(IsKeyedTransparent(x, y) ? kKey : colourOf(x / 16));
+            }
         }
-    }
-    for (const int bits : {24, 32}) {
-        const std::string path =
-            WriteSkin("colours" + std::to_string(bits), EncodeBmp(picture, bits, false));
-        const BitmapHandle bitmap = m_pixels->LoadBitmapFile(path);
-        ASSERT_NE(bitmap, 0u) << path;
         CTaskIcon strip;
-        ASSERT_TRUE(strip.SetFrames(bitmap)) << path;
-        m_pixels->DeleteBitmap(bitmap);
-        ASSERT_EQ(strip.GetFrameCount(), 12);
-        for (int k = 0; k < 12; ++k) {
+        ASSERT_TRUE(LoadSkin(strip, name,
+                             EncodeBmp(picture, skin.bits, false, {kKey, colours[0]})));
+        ASSERT_EQ(strip.GetFrameCount(), skin.frames);
+        for (int k = 0; k < skin.frames; ++k) {
             const IconPixels image = Frame(strip, k);
-            for (std::size_t i = 0; i < image.colour.size(); ++i) {
-                ASSERT_EQ(image.transparent[i], i % 16 == 0) << bits << " bits, frame " << k;
-                if (!image.transparent[i]) {
-                    ASSERT_EQ(image.colour[i], colours[k]) << bits << " bits, frame " << k;
+            for (int i = 0; i < 256; ++i) {
+                const auto at = static_cast<std::size_t>(i);
+                ASSERT_EQ(image.transparent[at], IsKeyedTransparent(16 * k + i % 16, i / 16))
+                    << "frame " << k << " pixel " << i;
+                if (!image.transparent[at]) {
+                    ASSERT_EQ(image.colour[at], colourOf(k)) << "frame " << k << " pixel " << i;
                 }
             }
         }
@@ -144,30 +124,10 @@ TEST_F(FrameStripTest, UnusableBitmapsLeaveNoStrip) {
     EXPECT_FALSE(strip.SetFrames(0));
     EXPECT_EQ(strip.GetFrameCount(), 0);
     EXPECT_EQ(strip.GetFrameIcon(0), 0u);
-
-    const std::string narrow = WriteSkin("15wide", EncodeBmp(KeyedPattern(15, 16), 24, false));
-    const BitmapHandle bitmap = m_pixels->LoadBitmapFile(narrow);
-    ASSERT_NE(bitmap, 0u);
-    EXPECT_FALSE(strip.SetFrames(bitmap));
+    EXPECT_FALSE(LoadSkin(strip, "15wide", EncodeBmp(KeyedPattern(15, 16), 24, false)));
     EXPECT_EQ(strip.GetFrameCount(), 0);
-    m_pixels->DeleteBitmap(bitmap);
-
+    EXPECT_FALSE(LoadSkin(strip, "text", {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'}));
     EXPECT_EQ(m_pixels->LoadBitmapFile(TempFolder() + "/gaugelet-no-such-skin.bmp"), 0u);
-    const std::string text = TempFolder() + "/gaugelet-strip-text.bmp";
-    ASSERT_TRUE(WriteFile(text, {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'}));
-    EXPECT_EQ(m_pixels->LoadBitmapFile(text), 0u);
-}
-
-TEST_F(FrameStripTest, TallBitmapIsAcceptedWithSquareFrames) {
-    const std::string tall = WriteSkin("32x48", EncodeBmp(KeyedPattern(32, 48), 24, false));
-    const BitmapHandle bitmap = m_pixels->LoadBitmapFile(tall);
-    ASSERT_NE(bitmap, 0u);
-    CTaskIcon strip;
-    EXPECT_TRUE(strip.SetFrames(bitmap));
-    m_pixels->DeleteBitmap(bitmap);
-    EXPECT_EQ(strip.GetFrameCount(), 2);
-    const IconPixels image = Frame(strip, 1);
-    EXPECT_EQ(image.height, 16);
 }
 
 }  // namespace
