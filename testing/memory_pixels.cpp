@@ -45,33 +45,25 @@ void MemoryPixels::AddFrames(ImageList* list, const bmp::Image& image, ColorRef 
     }
 }
 
-ImageListHandle MemoryPixels::LoadImageList(std::uint32_t resourceId, int frameWidth,
-                                            ColorRef mask) {
-    bmp::Image image;
-    if (frameWidth <= 0 || resourceId != kBuiltInSkin ||
-        !bmp::ReadBitmapFile(GAUGELET_BUILTIN_SKIN_FILE, &image)) {
-        return 0;
-    }
-    ImageList list;
-    list.width = frameWidth;
-    list.height = image.height;
-    AddFrames(&list, image, mask);
+ImageListHandle MemoryPixels::NewList(int width, int height) {
     const ImageListHandle handle = NextHandle();
-    m_lists[handle] = std::move(list);
+    m_lists[handle] = ImageList{width, height, {}};
     return handle;
 }
 
-ImageListHandle MemoryPixels::CreateImageList(int width, int height, int initialCount,
-                                              int growBy) {
-    if (width <= 0 || height <= 0 || initialCount < 0 || growBy < 0) {
+ImageListHandle MemoryPixels::LoadImageList(std::uint32_t resourceId, int frameWidth,
+                                            ColorRef mask) {
+    bmp::Image image;
+    if (resourceId != kBuiltInSkin || !bmp::ReadBitmapFile(GAUGELET_BUILTIN_SKIN_FILE, &image)) {
         return 0;
     }
-    ImageList list;
-    list.width = width;
-    list.height = height;
-    const ImageListHandle handle = NextHandle();
-    m_lists[handle] = std::move(list);
+    const ImageListHandle handle = NewList(frameWidth, image.height);
+    AddFrames(&m_lists[handle], image, mask);
     return handle;
+}
+
+ImageListHandle MemoryPixels::CreateImageList(int width, int height, int, int) {
+    return NewList(width, height);
 }
 
 int MemoryPixels::AddMasked(ImageListHandle list, BitmapHandle bitmap, ColorRef mask) {

@@ -38,7 +38,6 @@ public:
     // Null for a handle that is not a live icon.
     const IconImage* FindIcon(IconHandle icon) const;
 
-    std::size_t LiveBitmaps() const { return m_bitmaps.size(); }
     std::size_t LiveIcons() const { return m_icons.size(); }
     std::size_t LiveImageLists() const { return m_lists.size(); }
     // Releases of a handle that was not live: freed twice, or never made.
@@ -52,6 +51,7 @@ private:
     };
 
     std::uintptr_t NextHandle() { return ++m_lastHandle; }
+    ImageListHandle NewList(int width, int height);
     void AddFrames(ImageList* list, const bmp::Image& image, ColorRef mask);
 
     std::uintptr_t m_lastHandle = 0x1000;

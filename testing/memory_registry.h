@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,9 +20,6 @@ public:
         const std::string& machine, const std::string& subKey, const std::string& name,
         std::uint32_t* type, std::uint8_t* data, std::uint32_t* size)>;
 
-    MemoryRegistry();
-    ~MemoryRegistry() override;
-
     std::int32_t OpenKey(win32::RegKey root, const std::string& subKey, std::uint32_t access,
                          win32::RegKey* result) override;
     std::int32_t CreateKey(win32::RegKey root, const std::string& subKey, std::uint32_t access,
@@ -36,7 +32,7 @@ public:
     std::int32_t ConnectRegistry(const std::string& machine, win32::RegKey root,
                                  win32::RegKey* result) override;
 
-    // Test set-up and inspection, without handles.
+    // Test set-up, without handles and outside the write log.
     void Put(const std::string& machine, win32::RegKey root, const std::string& subKey,
              const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& bytes);
     void PutString(const std::string& machine, win32::RegKey root, const std::string& subKey,
@@ -45,10 +41,9 @@ public:
                   const std::string& name, std::uint32_t value);
     void PutMultiString(const std::string& machine, win32::RegKey root, const std::string& subKey,
                         const std::string& name, const std::vector<std::string>& strings);
-    void DeleteKey(const std::string& machine, win32::RegKey root, const std::string& subKey);
 
-    void SetPerformanceDataHandler(SpecialRootHandler handler);
-    void SetDynDataHandler(SpecialRootHandler handler);
+    void SetPerformanceDataHandler(SpecialRootHandler handler) { m_perfHandler = std::move(handler); }
+    void SetDynDataHandler(SpecialRootHandler handler) { m_dynHandler = std::move(handler); }
     // Machines whose registry ConnectRegistry reaches; the local one ("")
     // always answers.
     void SetMachineAnswers(const std::string& machine, bool answers);
@@ -56,7 +51,7 @@ public:
     // Every ConnectRegistry call, answered or not.
     int ConnectAttempts() const { return m_connectAttempts; }
     // Handles opened or connected and not yet closed.
-    int OpenHandleCount() const;
+    int OpenHandleCount() const { return static_cast<int>(m_handles.size()); }
     // Every write, in order: "root\\subkey\\name" as given.
     const std::vector<std::string>& WriteLog() const { return m_writes; }
     // Every value read of a special root, in order: "subkey\\name".
@@ -67,22 +62,17 @@ private:
         std::uint32_t type = 0;
         std::vector<std::uint8_t> bytes;
     };
-    struct Key {
-        std::map<std::string, Value> values;  // by lower-case name
-    };
     struct Handle {
         std::string machine;
-        win32::RegKey root;
+        win32::RegKey root = 0;
         std::string path;  // normalised, lower-case
     };
+    static std::string Id(const Handle& handle);
 
-    using Tree = std::map<std::string, Key>;  // by normalised path
-    Tree& TreeOf(const std::string& machine, win32::RegKey root);
-    const Tree* FindTree(const std::string& machine, win32::RegKey root) const;
-    bool Resolve(win32::RegKey key, Handle& out) const;
-    win32::RegKey NewHandle(Handle handle);
+    bool Resolve(win32::RegKey key, const std::string& subKey, Handle& out) const;
+    win32::RegKey NewHandle(const Handle& handle);
 
-    std::map<std::pair<std::string, win32::RegKey>, Tree> m_trees;
+    std::map<std::string, std::map<std::string, Value>> m_keys;  // by Handle::Id, value name
     std::map<win32::RegKey, Handle> m_handles;
     win32::RegKey m_nextHandle = 0x1000;
     std::set<std::string> m_answeringMachines;

@@ -4,13 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstring>
 #include <memory>
 
-#include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
 #include "perf/perf_query.h"
 #include "perf/synthetic_perf_data.h"
@@ -36,48 +33,25 @@ protected:
     SyntheticPerfData m_registry{m_system, m_version};
 };
 
-std::size_t ProcessorCount() {
-    SYSTEM_INFO info{};
-    GetSystemInfo(&info);
-    return info.dwNumberOfProcessors;
+DWORD WINAPI Spin(void* stop) {
+    while (!static_cast<std::atomic<bool>*>(stop)->load()) {
+    }
+    return 0;
 }
-
-class BusyCore {
-public:
-    BusyCore() : m_thread(CreateThread(nullptr, 0, Spin, &m_stop, 0, nullptr)) {}
-    ~BusyCore() {
-        m_stop = true;
-        if (m_thread != nullptr) {
-            WaitForSingleObject(m_thread, INFINITE);
-            CloseHandle(m_thread);
-        }
-    }
-    bool Running() const { return m_thread != nullptr; }
-
-private:
-    static DWORD WINAPI Spin(void* stop) {
-        while (!static_cast<std::atomic<bool>*>(stop)->load()) {
-        }
-        return 0;
-    }
-
-    std::atomic<bool> m_stop{false};
-    HANDLE m_thread;
-};
 
 struct Reading {
     std::int64_t counter = 0;
     std::int64_t time100ns = 0;
     std::int64_t perfTime = 0;
-    std::uint32_t type = 0;
 };
 
-Reading Take(CPerfQuery& query) {
+Reading Take(CPerfQuery& query, std::uint32_t expectedType) {
     Reading reading;
     std::uint8_t* data = nullptr;
     std::uint32_t size = 0;
-    EXPECT_TRUE(query.Sample(data, size, reading.type));
-    EXPECT_EQ(size, 8u);
+    std::uint32_t type = 0;
+    EXPECT_TRUE(query.Sample(data, size, type));
+    EXPECT_EQ(type, expectedType);
     if (data != nullptr && size == 8) {
         std::memcpy(&reading.counter, data, 8);
     }
@@ -87,81 +61,74 @@ Reading Take(CPerfQuery& query) {
     return reading;
 }
 
-// Percent of elapsed time each counter rose by over one second while one
-// core is busy; the time stamps must agree with each other and the clock.
+// Percent of elapsed time each counter rose by over one second while a
+// thread of this program keeps one core busy; the clocks must agree.
 std::vector<double> PercentsOverOneSecond(const std::vector<CPerfQuery*>& queries,
-                                          std::uint32_t expectedType) {
-    BusyCore busy;
-    EXPECT_TRUE(busy.Running());
+                                          const std::vector<std::uint32_t>& types) {
+    std::atomic<bool> stop{false};
+    const HANDLE busy = CreateThread(nullptr, 0, Spin, &stop, 0, nullptr);
+    EXPECT_NE(busy, nullptr);
     std::vector<Reading> first;
-    for (CPerfQuery* query : queries) {
-        first.push_back(Take(*query));
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+        first.push_back(Take(*queries[i], types[i]));
     }
     Sleep(1000);
     std::vector<double> percents;
     for (std::size_t i = 0; i < queries.size(); ++i) {
-        const Reading second = Take(*queries[i]);
-        EXPECT_EQ(second.type, expectedType);
+        const Reading second = Take(*queries[i], types[i]);
         const double elapsed = static_cast<double>(second.time100ns - first[i].time100ns);
         EXPECT_GT(elapsed, 0.9e7);
         EXPECT_LT(elapsed, 10e7);
-        const double perfSeconds = static_cast<double>(second.perfTime - first[i].perfTime) /
-                                   static_cast<double>(queries[i]->m_perfFreq);
-        EXPECT_NEAR(perfSeconds, elapsed / 1e7, 0.1);
+        EXPECT_NEAR(static_cast<double>(second.perfTime - first[i].perfTime) /
+                        static_cast<double>(queries[i]->m_perfFreq),
+                    elapsed / 1e7, 0.1);
         percents.push_back(100.0 * static_cast<double>(second.counter - first[i].counter) /
                            elapsed);
+    }
+    stop = true;
+    if (busy != nullptr) {
+        WaitForSingleObject(busy, INFINITE);
+        CloseHandle(busy);
     }
     return percents;
 }
 
-bool Lists(const std::vector<std::string>& names, const std::string& name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
-
-TEST_F(RealRegistry, ProcessorTotalShowsTheLoadOfOneBusyCore) {
-    CPerfQuery query;
-    ASSERT_TRUE(query.Open("Processor", "% Processor Time", "_Total", ""));
+// "_Total" is the processors' mean, and this program's own instance counts
+// the busy thread's time.
+TEST_F(RealRegistry, ProcessorsAndThisProgramShowTheLoadOfOneBusyCore) {
+    SYSTEM_INFO info{};
+    GetSystemInfo(&info);
+    std::string self = m_version.ProgramFileName();
+    self = self.substr(self.find_last_of('\\') + 1);
+    self = self.substr(0, self.rfind('.'));
+    CPerfQuery process;
+    ASSERT_TRUE(process.Open("Process", "% Processor Time", self, "")) << self;
+    CPerfQuery total;
+    ASSERT_TRUE(total.Open("Processor", "% Processor Time", "_Total", ""));
     std::vector<std::string> names;
-    query.GetInstanceNames(names);
-    EXPECT_EQ(names.size(), ProcessorCount() + 1);
-    EXPECT_TRUE(Lists(names, "0"));
+    total.GetInstanceNames(names);
+    ASSERT_EQ(names.size(), info.dwNumberOfProcessors + 1);
     EXPECT_EQ(names.back(), "_Total");
 
-    // The meter reads "_Total" against one clock: it must be the processors' mean.
     std::vector<std::unique_ptr<CPerfQuery>> processors;
-    std::vector<CPerfQuery*> queries{&query};
+    std::vector<CPerfQuery*> queries{&process, &total};
+    std::vector<std::uint32_t> types{perf::kCounterTypeTimer100Ns, perf::kCounterTypeTimer100NsInv};
     for (std::size_t i = 0; i + 1 < names.size(); ++i) {
         processors.push_back(std::make_unique<CPerfQuery>());
         ASSERT_TRUE(processors.back()->Open("Processor", "% Processor Time", names[i], ""));
         queries.push_back(processors.back().get());
+        types.push_back(perf::kCounterTypeTimer100NsInv);
     }
-    const std::vector<double> idle =
-        PercentsOverOneSecond(queries, perf::kCounterTypeTimer100NsInv);
+    const std::vector<double> percents = PercentsOverOneSecond(queries, types);
+    EXPECT_GE(percents[0], 50.0) << "one busy thread of this program";
+    EXPECT_LE(percents[0], 100.0 * static_cast<double>(processors.size()) + 10.0);
     double meanIdle = 0.0;
-    for (std::size_t i = 1; i < idle.size(); ++i) {
-        meanIdle += idle[i] / static_cast<double>(idle.size() - 1);
+    for (std::size_t i = 2; i < percents.size(); ++i) {
+        meanIdle += percents[i] / static_cast<double>(processors.size());
     }
-    EXPECT_NEAR(idle[0], meanIdle, 3.0);
-    const double load = 100.0 - idle[0];
-    EXPECT_GE(load, 100.0 / static_cast<double>(processors.size()) - 5.0);
-    EXPECT_LE(load, 100.0);
-}
-
-TEST_F(RealRegistry, ProcessListNamesThisProgramAndCountsItsTime) {
-    std::string self = m_version.ProgramFileName();
-    self = self.substr(self.find_last_of('\\') + 1);
-    self = self.substr(0, self.rfind('.'));
-
-    CPerfQuery query;
-    ASSERT_TRUE(query.Open("Process", "% Processor Time", self, "")) << self;
-    std::vector<std::string> names;
-    query.GetInstanceNames(names);
-    EXPECT_TRUE(Lists(names, "Idle"));
-    EXPECT_TRUE(Lists(names, "_Total"));
-
-    const double load = PercentsOverOneSecond({&query}, perf::kCounterTypeTimer100Ns)[0];
-    EXPECT_GE(load, 50.0) << "one busy thread of this program";
-    EXPECT_LE(load, 100.0 * static_cast<double>(ProcessorCount()) + 10.0);
+    EXPECT_NEAR(percents[1], meanIdle, 3.0);
+    EXPECT_GE(100.0 - percents[1], 100.0 / static_cast<double>(processors.size()) - 5.0);
+    EXPECT_LE(100.0 - percents[1], 100.0);
 }
 
 TEST_F(RealRegistry, ShortBuffersAskForTheWholeValue) {

@@ -260,7 +260,6 @@ TEST_F(PerfQueryTest, AnnouncedStatisticStartsSamplesAndStops) {
         EXPECT_EQ(std::count(machines.begin(), machines.end(), machine),
                   static_cast<long>(machines.size()));
         EXPECT_EQ(m_registry.OpenHandleCount(), 0);
-        m_registry.DeleteKey(machine, win32::kRootLocalMachine, kAnnouncement);
         machines.clear();
     }
 }

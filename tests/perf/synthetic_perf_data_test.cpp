@@ -75,39 +75,40 @@ TEST_F(SyntheticPerfDataTest, CounterTableLackingTheNamesIsServedWithThem) {
         std::vector<std::string> stored, served;
     } cases[] = {{false, {}, standard}, {true, {"1", "1847"}, standard}, {true, local, local}};
     for (const auto& c : cases) {
-        // A system seen to lack the names is not asked again: each case starts afresh.
-        SyntheticPerfData fresh(m_registry, m_system);
-        SetRegistry(&fresh);
-        m_registry.DeleteKey("", win32::kRootLocalMachine, perf::kCounterTableKey);
+        MemoryRegistry system;
         if (c.keyExists) {
-            m_registry.PutMultiString("", win32::kRootLocalMachine, perf::kCounterTableKey,
-                                      perf::kCounterTableValue, c.stored);
+            system.PutMultiString("", win32::kRootLocalMachine, perf::kCounterTableKey,
+                                  perf::kCounterTableValue, c.stored);
         }
+        SyntheticPerfData layer(system, m_system);
+        SetRegistry(&layer);
         std::vector<std::string> table;
         EXPECT_TRUE(LocalMachineRegistryObject().GetStringList(perf::kCounterTableKey,
                                                                perf::kCounterTableValue, table));
         EXPECT_EQ(table, c.served);
+        EXPECT_EQ(system.OpenHandleCount(), 0);
+        SetRegistry(&m_synthetic);
     }
-    EXPECT_EQ(m_registry.OpenHandleCount(), 0);
 }
 
 TEST_F(SyntheticPerfDataTest, MissingTableKeyOpensAsAKeyOfItsOwnWhateverItsCase) {
-    m_registry.DeleteKey("", win32::kRootLocalMachine, perf::kCounterTableKey);
+    MemoryRegistry system;  // without the table's key
+    SyntheticPerfData layer(system, m_system);
     win32::RegKey key = 0;
-    ASSERT_EQ(m_synthetic.OpenKey(win32::kRootLocalMachine,
-                                  "software\\MICROSOFT\\windows nt\\currentversion\\perflib\\009",
-                                  win32::kKeyRead, &key),
+    ASSERT_EQ(layer.OpenKey(win32::kRootLocalMachine,
+                            "software\\MICROSOFT\\windows nt\\currentversion\\perflib\\009",
+                            win32::kKeyRead, &key),
               win32::kErrorSuccess);
     EXPECT_NE(key, 0u);
     const auto calls = [&](std::int32_t query, std::int32_t create, std::int32_t set) {
         win32::RegKey sub = 0;
-        EXPECT_EQ(m_synthetic.QueryValue(key, "Help", nullptr, nullptr, nullptr), query);
-        EXPECT_EQ(m_synthetic.CreateKey(key, "Sub", win32::kKeyWrite, &sub), create);
-        EXPECT_EQ(m_synthetic.SetValue(key, "Counter", win32::kRegSz, nullptr, 0), set);
+        EXPECT_EQ(layer.QueryValue(key, "Help", nullptr, nullptr, nullptr), query);
+        EXPECT_EQ(layer.CreateKey(key, "Sub", win32::kKeyWrite, &sub), create);
+        EXPECT_EQ(layer.SetValue(key, "Counter", win32::kRegSz, nullptr, 0), set);
     };
     calls(win32::kErrorFileNotFound, win32::kErrorAccessDenied, win32::kErrorAccessDenied);
-    EXPECT_EQ(m_synthetic.CloseKey(key), win32::kErrorSuccess);
-    EXPECT_EQ(m_synthetic.CloseKey(key), win32::kErrorInvalidHandle) << "closed once only";
+    EXPECT_EQ(layer.CloseKey(key), win32::kErrorSuccess);
+    EXPECT_EQ(layer.CloseKey(key), win32::kErrorInvalidHandle) << "closed once only";
     calls(win32::kErrorInvalidHandle, win32::kErrorAccessDenied, win32::kErrorInvalidHandle);
 }
 
