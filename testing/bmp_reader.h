@@ -42,7 +42,6 @@ static_assert(offsetof(InfoHeader, biBitCount) == 14, "BITMAPINFOHEADER layout")
 static_assert(offsetof(InfoHeader, biClrUsed) == 32, "BITMAPINFOHEADER layout");
 
 constexpr std::uint32_t kBiRgb = 0;
-constexpr std::uint32_t kBiBitfields = 3;
 
 // Larger bitmaps are refused: no skin needs them, and they bound the memory.
 constexpr std::int32_t kMaxWidth = 16384;
@@ -60,7 +59,7 @@ struct Image {
     }
 };
 
-// 1, 4, 8, 16, 24 and 32 bits per pixel, BI_RGB or BI_BITFIELDS, either row
+// 1, 4, 8, 16 (5-5-5), 24 and 32 bits per pixel, uncompressed, either row
 // order; anything else, or any byte out of place, gives false.
 bool ReadBitmap(const std::uint8_t* data, std::size_t size, Image* image);
 bool ReadBitmapFile(const std::string& path, Image* image);

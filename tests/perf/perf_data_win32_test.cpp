@@ -13,7 +13,6 @@
 #include "perf/synthetic_perf_data.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
-#include "registry/registry_object.h"
 
 namespace {
 
@@ -129,88 +128,6 @@ TEST_F(RealRegistry, ProcessorsAndThisProgramShowTheLoadOfOneBusyCore) {
     EXPECT_NEAR(percents[1], meanIdle, 3.0);
     EXPECT_GE(100.0 - percents[1], 100.0 / static_cast<double>(processors.size()) - 5.0);
     EXPECT_LE(100.0 - percents[1], 100.0);
-}
-
-TEST_F(RealRegistry, ShortBuffersAskForTheWholeValue) {
-    std::uint32_t needed = 0;
-    ASSERT_EQ(m_registry.QueryValue(win32::kRootPerformanceData, "238", nullptr, nullptr, &needed),
-              win32::kErrorSuccess);
-    std::vector<std::uint8_t> block(16);
-    std::uint32_t size = 16;
-    EXPECT_EQ(m_registry.QueryValue(win32::kRootPerformanceData, "238", nullptr, block.data(),
-                                    &size),
-              win32::kErrorMoreData);
-    EXPECT_EQ(size, needed);
-    block.resize(needed);
-    std::uint32_t type = 0;
-    EXPECT_EQ(m_registry.QueryValue(win32::kRootPerformanceData, "238", &type, block.data(), &size),
-              win32::kErrorSuccess);
-    EXPECT_EQ(size, needed);
-    EXPECT_EQ(type, win32::kRegBinary);
-}
-
-// HKEY_LOCAL_MACHINE redirected to an empty key of this test: the table's
-// key is missing there until the test writes one.
-class EmptyLocalMachine {
-public:
-    EmptyLocalMachine() {
-        m_ready = RegCreateKeyExA(HKEY_CURRENT_USER, kPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &m_scratch, nullptr) == ERROR_SUCCESS &&
-                  RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_scratch) == ERROR_SUCCESS;
-    }
-    ~EmptyLocalMachine() {
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        RegCloseKey(m_scratch);
-        RegDeleteTreeA(HKEY_CURRENT_USER, kPath);
-    }
-    bool Ready() const { return m_ready; }
-
-private:
-    static constexpr const char* kPath = "Software\\GaugeletPerfDataTest";
-    HKEY m_scratch = nullptr;
-    bool m_ready = false;
-};
-
-// A missing table key opens as a key of the layer's own; a table of the
-// system's that holds the names passes unchanged, its own names kept.
-TEST_F(RealRegistry, CounterTableHoldsTheStandardNamesWhetherTheKeyIsMissingOrNot) {
-    EmptyLocalMachine emptyMachine;
-    ASSERT_TRUE(emptyMachine.Ready());
-    win32::RegKey key = 0;
-    EXPECT_EQ(m_system.OpenKey(win32::kRootLocalMachine, perf::kCounterTableKey, win32::kKeyRead,
-                               &key),
-              win32::kErrorFileNotFound);
-    ASSERT_EQ(m_registry.OpenKey(win32::kRootLocalMachine, perf::kCounterTableKey,
-                                 win32::kKeyRead, &key),
-              win32::kErrorSuccess);
-    EXPECT_EQ(m_registry.CloseKey(key), win32::kErrorSuccess);
-    EXPECT_EQ(m_registry.CloseKey(key), win32::kErrorInvalidHandle) << "closed once only";
-
-    const char local[] = "6\0% Processor Time\0" "230\0Process\0" "238\0Processor\0"
-                         "1000\0Local Name\0";
-    for (const bool systemHasTable : {false, true}) {
-        if (systemHasTable) {
-            ASSERT_EQ(m_system.CreateKey(win32::kRootLocalMachine, perf::kCounterTableKey,
-                                         win32::kKeyWrite, &key),
-                      win32::kErrorSuccess);
-            EXPECT_EQ(m_system.SetValue(key, perf::kCounterTableValue, win32::kRegMultiSz,
-                                        reinterpret_cast<const std::uint8_t*>(local),
-                                        sizeof(local)),
-                      win32::kErrorSuccess);
-            m_system.CloseKey(key);
-        }
-        SyntheticPerfData fresh(m_system, m_version);  // one that has not seen the system lack it
-        SetRegistry(&fresh);
-        std::vector<std::string> table;
-        EXPECT_TRUE(LocalMachineRegistryObject().GetStringList(perf::kCounterTableKey,
-                                                               perf::kCounterTableValue, table));
-        ASSERT_GE(table.size(), 6u);
-        EXPECT_EQ(std::vector<std::string>(table.begin(), table.begin() + 6),
-                  (std::vector<std::string>{"6", "% Processor Time", "230", "Process", "238",
-                                            "Processor"}));
-        EXPECT_EQ(table.size(), systemHasTable ? 8u : 6u);
-        SetRegistry(&m_registry);
-    }
 }
 
 }  // namespace

@@ -42,6 +42,22 @@ TEST_F(SyntheticPerfDataTest, ProcessorTotalIsTheMeanOfTheProcessorsAndTheSystem
     EXPECT_EQ(m_fetchCalls, 1) << "the system's empty block is not read again";
 }
 
+TEST_F(SyntheticPerfDataTest, ShortBuffersAskForTheWholeValue) {
+    std::uint32_t needed = 0;
+    ASSERT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", nullptr, nullptr, &needed),
+              win32::kErrorSuccess);
+    std::vector<std::uint8_t> block(needed);
+    for (const std::uint32_t capacity : {16u, needed}) {
+        std::uint32_t size = capacity;
+        std::uint32_t type = 0;
+        EXPECT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", &type, block.data(),
+                                         &size),
+                  capacity < needed ? win32::kErrorMoreData : win32::kErrorSuccess);
+        EXPECT_EQ(size, needed);
+        EXPECT_EQ(type, win32::kRegBinary);
+    }
+}
+
 TEST_F(SyntheticPerfDataTest, ProcessesAreNamedByImageAndIdleAndTotalCountEveryProcessor) {
     m_system.m_processes = {{0, u"", 999},
                             {4, u"System", 10},

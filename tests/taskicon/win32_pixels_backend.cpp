@@ -15,7 +15,7 @@ static_assert(offsetof(bmp::FileHeader, bfOffBits) == offsetof(BITMAPFILEHEADER,
 static_assert(sizeof(bmp::InfoHeader) == sizeof(BITMAPINFOHEADER), "BITMAPINFOHEADER");
 static_assert(offsetof(bmp::InfoHeader, biClrUsed) == offsetof(BITMAPINFOHEADER, biClrUsed),
               "BITMAPINFOHEADER layout");
-static_assert(bmp::kBiBitfields == BI_BITFIELDS && bmp::kBiRgb == BI_RGB, "compressions");
+static_assert(bmp::kBiRgb == BI_RGB, "compression");
 
 std::unique_ptr<PixelsApi> MakePixelsBackend() { return std::make_unique<Win32Pixels>(); }
 
