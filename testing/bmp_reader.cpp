@@ -74,7 +74,7 @@ bool ReadBitmap(const std::uint8_t* data, std::size_t size, Image* image) {
                 const unsigned index = (line[bit / 8] >> shift) & ((1u << bits) - 1u);
                 out[x] = index < palette.size() ? palette[index] : Rgb(0, 0, 0);
             } else if (bits == 16) {
-                const unsigned value = line[2 * x] | (line[2 * x + 1] << 8);
+                const auto value = static_cast<unsigned>(line[2 * x] | (line[2 * x + 1] << 8));
                 out[x] = Rgb(Scale5(value >> 10), Scale5(value >> 5), Scale5(value));
             } else {
                 const std::uint8_t* p = line + x * static_cast<std::size_t>(bits) / 8;
