@@ -10,7 +10,9 @@ constexpr std::uint16_t kSignature = 0x4D42;  // "BM"
 // The largest file a bitmap within the limits needs, with room for headers.
 constexpr std::size_t kMaxFileSize = 80u * 1024u * 1024u;
 
-std::uint8_t Scale5(unsigned value) { return static_cast<std::uint8_t>((value & 31u) * 255u / 31u); }
+std::uint8_t Scale5(unsigned value) {
+    return static_cast<std::uint8_t>((value & 31u) * 255u / 31u);
+}
 
 }  // namespace
 

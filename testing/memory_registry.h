@@ -42,7 +42,9 @@ public:
     void PutMultiString(const std::string& machine, win32::RegKey root, const std::string& subKey,
                         const std::string& name, const std::vector<std::string>& strings);
 
-    void SetPerformanceDataHandler(SpecialRootHandler handler) { m_perfHandler = std::move(handler); }
+    void SetPerformanceDataHandler(SpecialRootHandler handler) {
+        m_perfHandler = std::move(handler);
+    }
     void SetDynDataHandler(SpecialRootHandler handler) { m_dynHandler = std::move(handler); }
     // Machines whose registry ConnectRegistry reaches; the local one ("")
     // always answers.
