@@ -31,7 +31,7 @@ protected:
         int percent;  // of the processor, every second
         std::uint64_t time = 0;
     };
-    static constexpr int kClockStill = -1000;
+    static constexpr int kClockStill = -1000;  // a load for a tick in which no time passes
 
     void SetUp() override {
         g_nPerfDataUsers = 0;

@@ -92,7 +92,7 @@ TEST_F(Meter, OnNineXTheStatisticInPercentPicksTheFrame) {
                                              {101, "5 5 r0 d0"}}) {
             registry.Put("", win32::kRootDynData, "PerfStats\\StatData", "KERNEL\\CPUUsage",
                          win32::kRegBinary, {percent, 0, 0, 0});
-            EXPECT_EQ(Tick(0), shown) << percent;
+            EXPECT_EQ(Tick(0), shown) << int{percent};
         }
         OpenMenu(0);
         EXPECT_EQ(window.m_trackedItems,
