@@ -3,7 +3,6 @@
 // names in place.
 #pragma once
 
-#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -33,27 +32,23 @@ struct FakeMachine {
                                 {"6", "% Processor Time", "230", "Process", "238", "Processor"});
     }
 
-    // Serves the performance data as the real key does, ERROR_MORE_DATA
-    // with the size needed for a short buffer.
+    // Serves the performance data as the real key does: ERROR_MORE_DATA with
+    // the size needed for a short buffer.
     void ServeBlocks(BlockSource source) {
-        registry.SetPerformanceDataHandler(
-            [source](const std::string&, const std::string&, const std::string& name,
-                     std::uint32_t*, std::uint8_t* data, std::uint32_t* size) {
-                if (size == nullptr) {
-                    return win32::kErrorInvalidParameter;
-                }
-                const std::vector<std::uint8_t>* block = source(name);
-                if (block == nullptr || block->empty()) {
-                    return win32::kErrorFileNotFound;
-                }
-                if (data == nullptr || *size < block->size()) {
-                    *size = static_cast<std::uint32_t>(block->size());
-                    return win32::kErrorMoreData;
-                }
+        registry.SetPerformanceDataHandler([source](const std::string&, const std::string&,
+                                                    const std::string& name, std::uint32_t*,
+                                                    std::uint8_t* data, std::uint32_t* size) {
+            const std::vector<std::uint8_t>* block = source(name);
+            if (block == nullptr || block->empty()) {
+                return win32::kErrorFileNotFound;
+            }
+            const bool fits = data != nullptr && *size >= block->size();
+            if (fits) {
                 std::memcpy(data, block->data(), block->size());
-                *size = static_cast<std::uint32_t>(block->size());
-                return win32::kErrorSuccess;
-            });
+            }
+            *size = static_cast<std::uint32_t>(block->size());
+            return fits ? win32::kErrorSuccess : win32::kErrorMoreData;
+        });
     }
 
     MemoryRegistry registry;

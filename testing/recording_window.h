@@ -1,137 +1,174 @@
-// A window layer in memory that remembers every effect the meter asks for and
-// lets a test deliver messages, choose menu items and answer the file dialog.
+// A window layer in memory: it keeps what the meter asked of its window and
+// lets a test deliver messages and choose from the menu.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/window_api.h"
 
 class RecordingWindow : public WindowApi {
 public:
-    struct Monitor {
-        WindowRect area;
-        WindowRect workArea;
-    };
-    struct Placement {
-        InsertAfter insertAfter;
-        std::int32_t x, y, width, height;
-        std::uint32_t flags;
-    };
-    struct MenuItem {
-        std::uint32_t id = 0;  // 0 for a pop-up
-        std::string text;
-        bool checked = false;
-        MenuHandle popup = 0;
-    };
-    struct Box {
-        std::string text, caption;
-        std::uint32_t style;
-    };
-
     static constexpr WindowHandle kDialog = 0x5000;
-    static constexpr IconHandle kAppIcon = 0x7700;
 
-    std::intptr_t RunModalDialog(std::uint32_t templateId, DialogSink& sink) override;
-    void EndDialog(WindowHandle window, std::intptr_t result) override;
-    void SetWindowTitle(WindowHandle, const std::string& text) override { m_title = text; }
+    // Each run is a new window, shown as its template is.
+    std::intptr_t RunModalDialog(std::uint32_t, DialogSink& sink) override {
+        m_sink = &sink;
+        m_visible = true;
+        m_zOrder.clear();
+        m_boxes.clear();
+        sink.Attach(kDialog);
+        Send(win32::kWmInitDialog);
+        if (m_script) {
+            m_script(*this);
+        }
+        Send(win32::kWmDestroy);
+        m_timers.clear();
+        return m_endResult;
+    }
+    void EndDialog(WindowHandle, std::intptr_t result) override { m_endResult = result; }
+    void SetWindowTitle(WindowHandle, const std::string&) override {}
     std::uint32_t GetExStyle(WindowHandle) override { return m_exStyle; }
     void SetExStyle(WindowHandle, std::uint32_t exStyle) override { m_exStyle = exStyle; }
     bool OffersLayeredWindows() override { return m_offersLayered; }
-    bool SetLayeredAttributes(WindowHandle, ColorRef key, std::uint8_t alpha,
-                              std::uint32_t flags) override;
+    bool SetLayeredAttributes(WindowHandle, ColorRef, std::uint8_t, std::uint32_t) override {
+        return m_offersLayered;
+    }
     void SetIcon(WindowHandle, std::uint32_t, IconHandle) override {}
     void SetWindowPos(WindowHandle, InsertAfter insertAfter, std::int32_t x, std::int32_t y,
-                      std::int32_t width, std::int32_t height, std::uint32_t flags) override;
+                      std::int32_t width, std::int32_t height, std::uint32_t flags) override {
+        if ((flags & win32::kSwpNoZOrder) == 0) {
+            m_zOrder.push_back(insertAfter);
+        }
+        const bool move = (flags & win32::kSwpNoMove) == 0;
+        const bool size = (flags & win32::kSwpNoSize) == 0;
+        const WindowRect was = m_rect;
+        m_rect.left = move ? x : was.left;
+        m_rect.top = move ? y : was.top;
+        m_rect.right = m_rect.left + (size ? width : was.right - was.left);
+        m_rect.bottom = m_rect.top + (size ? height : was.bottom - was.top);
+    }
     void ShowWindow(WindowHandle, bool show) override { m_visible = show; }
     bool IsVisible(WindowHandle) override { return m_visible; }
     bool IsMinimised(WindowHandle) override { return false; }
     WindowRect GetWindowRect(WindowHandle) override { return m_rect; }
-    MonitorFit FitToMonitors(const WindowRect& rect) override;
-    WindowRect GetClientRect(WindowHandle) override;
-    void SetTimer(WindowHandle, std::uint32_t id, std::uint32_t periodMs) override;
-    void KillTimer(WindowHandle, std::uint32_t id) override;
+    WindowRect GetClientRect(WindowHandle) override { return {}; }
+    // One screen: a window on no part of it goes to its work area.
+    MonitorFit FitToMonitors(const WindowRect& r) override {
+        const WindowRect& s = m_screen;
+        return {std::max(s.left, r.left) < std::min(s.right, r.right) &&
+                    std::max(s.top, r.top) < std::min(s.bottom, r.bottom),
+                m_workArea};
+    }
+    void SetTimer(WindowHandle, std::uint32_t id, std::uint32_t ms) override { m_timers[id] = ms; }
+    void KillTimer(WindowHandle, std::uint32_t id) override { m_timers.erase(id); }
     ScreenPoint GetCursorPos() override { return m_cursor; }
     void SetCapture(WindowHandle) override { m_captured = true; }
     void ReleaseCapture() override { m_captured = false; }
-    MenuHandle CreatePopupMenu() override;
-    void AppendMenuItem(MenuHandle menu, std::uint32_t id, const std::string& text) override;
-    void AppendPopup(MenuHandle menu, MenuHandle popup, const std::string& text) override;
-    void CheckMenuItem(MenuHandle menu, std::uint32_t id, bool checked) override;
-    void TrackPopupMenu(MenuHandle menu, ScreenPoint at, WindowHandle owner) override;
-    void DestroyMenu(MenuHandle menu) override;
-    void SetForegroundWindow(WindowHandle) override { ++m_foregroundCalls; }
+    MenuHandle CreatePopupMenu() override {
+        m_menus[++m_lastMenu];
+        return m_lastMenu;
+    }
+    void AppendMenuItem(MenuHandle menu, std::uint32_t id, const std::string& text) override {
+        m_menus.at(menu).push_back(std::to_string(id) + " " + text);
+    }
+    void AppendPopup(MenuHandle menu, MenuHandle popup, const std::string& text) override {
+        m_menus.at(menu).push_back("0 " + text + " >");
+        m_popupOf[menu] = popup;
+    }
+    void CheckMenuItem(MenuHandle menu, std::uint32_t id, bool checked) override {
+        for (std::string& item : m_menus.at(menu)) {
+            item += checked && item.rfind(std::to_string(id) + " ", 0) == 0 ? " *" : "";
+        }
+    }
+    void TrackPopupMenu(MenuHandle menu, ScreenPoint, WindowHandle) override {
+        m_trackedItems = m_menus.at(menu);
+        const auto popup = m_popupOf.find(menu);
+        m_trackedProcessItems = popup == m_popupOf.end() ? Items() : m_menus.at(popup->second);
+        const std::uint32_t chosen = m_choose ? m_choose() : 0;
+        if (chosen != 0) {
+            m_posted.emplace_back(win32::kWmCommand, chosen, 0);
+        }
+    }
+    void DestroyMenu(MenuHandle menu) override {
+        m_badMenuReleases += m_menus.erase(menu) == 0 ? 1 : 0;
+        if (auto popup = m_popupOf.extract(menu); !popup.empty()) {
+            DestroyMenu(popup.mapped());
+        }
+    }
+    void SetForegroundWindow(WindowHandle) override {}
     void PostWindowMessage(WindowHandle, std::uint32_t message, std::uintptr_t wParam,
-                           std::intptr_t lParam) override;
-    IconHandle LoadAppIcon(std::uint32_t) override { return kAppIcon; }
-    IconHandle GetStaticIcon(WindowHandle, int controlId) override;
-    void SetStaticIcon(WindowHandle, int controlId, IconHandle icon) override;
-    PaintHandle BeginPaint(WindowHandle) override { return 0x9000; }
+                           std::intptr_t lParam) override {
+        m_posted.emplace_back(message, wParam, lParam);
+    }
+    IconHandle LoadAppIcon(std::uint32_t) override { return 0x7700; }
+    IconHandle GetStaticIcon(WindowHandle, int id) override { return m_staticIcons[id]; }
+    void SetStaticIcon(WindowHandle, int id, IconHandle icon) override { m_staticIcons[id] = icon; }
+    PaintHandle BeginPaint(WindowHandle) override { return 0; }
     void SendIconEraseBackground(WindowHandle, PaintHandle) override {}
     void DrawIcon(PaintHandle, std::int32_t, std::int32_t, IconHandle) override {}
     void EndPaint(WindowHandle, PaintHandle) override {}
-    ColorRef GetSysColor(int) override { return m_buttonFace; }
+    ColorRef GetSysColor(int) override { return 0xF5F5F5; }
     int GetSystemMetric(int) override { return 32; }
-    int ShowMessageBox(WindowHandle, const std::string& text, const std::string& caption,
-                       std::uint32_t style) override;
-    bool OpenFileDialog(const std::string& defaultExtension, const std::string& initialName,
-                        std::uint32_t flags, std::string& path) override;
+    int ShowMessageBox(WindowHandle, const std::string& text, const std::string&,
+                       std::uint32_t) override {
+        m_boxes.push_back(text);
+        return static_cast<int>(win32::kIdOk);
+    }
+    // Always cancelled.
+    bool OpenFileDialog(const std::string&, const std::string&, std::uint32_t,
+                        std::string&) override {
+        ++m_fileDialogs;
+        return false;
+    }
 
-    // Delivers a message as the loop would, then whatever it posted.
-    std::intptr_t Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+    // Delivers a message as the loop would, then whatever was posted.
+    std::intptr_t Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+        std::intptr_t result = 0;
+        m_sink->Receive(message, wParam, lParam, result);
+        for (std::intptr_t ignored = 0; !m_posted.empty(); m_posted.pop_front()) {
+            const auto [posted, postedW, postedL] = m_posted.front();
+            m_sink->Receive(posted, postedW, postedL, ignored);
+        }
+        return result;
+    }
     void Tick() { Send(win32::kWmTimer, 1); }
     void Command(std::uint32_t id) { Send(win32::kWmCommand, id); }
-    // The items of a menu and, for a pop-up, of its submenu.
-    std::vector<MenuItem> Items(MenuHandle menu) const;
-    int LiveMenus() const { return static_cast<int>(m_menus.size()); }
 
-    // Runs inside RunModalDialog after WM_INITDIALOG. The file dialog is always cancelled.
+    using Items = std::vector<std::string>;  // "id text", " *" when checked, " >" for a pop-up
+
+    // Runs inside RunModalDialog after WM_INITDIALOG.
     std::function<void(RecordingWindow&)> m_script;
-    // Answers a tracked menu with an item id, or 0 for none.
-    std::function<std::uint32_t(const std::vector<MenuItem>& items,
-                                const std::vector<MenuItem>& processItems)>
-        m_chooseFromMenu;
+    // Called while a menu is tracked: the item chosen, or 0 for none.
+    std::function<std::uint32_t()> m_choose;
 
     bool m_offersLayered = true;
-    ColorRef m_buttonFace = 0xF5F5F5;
+    WindowRect m_screen{0, 0, 1024, 768};
+    WindowRect m_workArea{0, 0, 1024, 740};
     ScreenPoint m_cursor;
-    WindowRect m_rect{0, 0, 36, 37};
-
-    std::string m_title;
+    WindowRect m_rect;
     std::uint32_t m_exStyle = 0x00040080;  // the template's tool and app window
-    std::vector<std::uint32_t> m_layeredCalls;  // colour key, alpha, flags
-    std::vector<Placement> m_placements;
-    std::vector<Monitor> m_monitors = {{{0, 0, 1024, 768}, {0, 0, 1024, 740}}};
+    std::vector<InsertAfter> m_zOrder;     // of every placement that set it
     bool m_visible = true;
-    std::map<std::uint32_t, std::uint32_t> m_timers;  // id -> period
-    std::vector<std::string> m_timerLog;
     bool m_captured = false;
-    int m_foregroundCalls = 0;
-    int m_badMenuReleases = 0;
-    std::vector<MenuItem> m_trackedItems;
-    std::vector<MenuItem> m_trackedProcessItems;
-    ScreenPoint m_trackedAt;
-    int m_tracks = 0;
+    std::map<std::uint32_t, std::uint32_t> m_timers;  // id -> period
+    std::map<MenuHandle, Items> m_menus;
+    Items m_trackedItems, m_trackedProcessItems;
+    int m_badMenuReleases = 0;  // menus destroyed twice or never made
     std::map<int, IconHandle> m_staticIcons;
-    std::vector<Box> m_boxes;
-    std::vector<std::string> m_fileRequests;  // default extensions
-    bool m_ended = false;
+    std::vector<std::string> m_boxes;
+    int m_fileDialogs = 0;
     std::intptr_t m_endResult = -1;
-    int m_nulls = 0;
 
 private:
-    struct Posted {
-        std::uint32_t message;
-        std::uintptr_t wParam;
-        std::intptr_t lParam;
-    };
     DialogSink* m_sink = nullptr;
-    int m_depth = 0;
-    std::deque<Posted> m_posted;
-    std::map<MenuHandle, std::vector<MenuItem>> m_menus;
-    MenuHandle m_nextMenu = 0x3000;
+    std::map<MenuHandle, MenuHandle> m_popupOf;
+    std::deque<std::tuple<std::uint32_t, std::uintptr_t, std::intptr_t>> m_posted;
+    MenuHandle m_lastMenu = 0x3000;
 };

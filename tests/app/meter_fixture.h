@@ -1,22 +1,22 @@
-// The meter window over the in-memory registry, the recording window and
-// shell, and the pixel buffers, with a performance source fed by the test.
+// The meter window on a machine of in-memory seams whose processor and
+// process times the test moves on a second at a time.
 #pragma once
 
-#include <cstring>
-#include <map>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
 #include "app/gaugelet_app.h"
 #include "app/gaugelet_dlg.h"
+#include "app/meter_ids.h"
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
+#include "res/resource_ids.h"
 #include "testing/fake_machine.h"
 
-inline const char kSettings[] = "Software\\Brindleworks\\Gaugelet";
+using Lines = std::vector<std::string>;
 
 // An application object that only gives the meter its command line.
 struct CommandLineApp : CGaugeletApp {
@@ -24,100 +24,128 @@ struct CommandLineApp : CGaugeletApp {
     bool InitInstance() override { return false; }
 };
 
-class MeterTest : public ::testing::Test {
-public:
+class Meter : public ::testing::Test, public FakeMachine {
+protected:
+    struct Process {
+        std::string name;
+        int percent;  // of the processor, every second
+        std::uint64_t time = 0;
+    };
+    static constexpr int kClockStill = -1000;  // a load for a tick in which no time passes
+
     void SetUp() override {
         g_nPerfDataUsers = 0;
-        m_system.m_majorVersion = 5;
-        m_machine.ServeBlocks([this](const std::string& name) {
-            ++m_fetches;
-            m_served = m_perfDataServed ? Block(name) : std::vector<std::uint8_t>();
-            return &m_served;
+        system.m_majorVersion = 5;
+        ServeBlocks([this](const std::string& name) {
+            ++m_reads;
+            m_block = m_served ? Block(name) : std::vector<std::uint8_t>();
+            return &m_block;
         });
     }
-
-    // A remote machine that answers and reports the given version.
-    void ReachableMachine(const std::string& name, const std::string& version) {
-        m_registry.SetMachineAnswers(name, true);
-        m_registry.PutString(name, win32::kRootLocalMachine,
-                             "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion",
-                             version);
+    // A window takes with it everything it made.
+    void TearDown() override {
+        EXPECT_EQ(pixels.LiveIcons() + pixels.LiveImageLists() + pixels.LiveBitmaps(), 0u);
+        EXPECT_EQ(pixels.BadReleases() + window.m_badMenuReleases, 0);
+        EXPECT_EQ(registry.OpenHandleCount(), 0);
+        EXPECT_EQ(g_nPerfDataUsers.load(), 0);
+        EXPECT_TRUE(window.m_menus.empty());
     }
 
-    // Idle time of "_Total"/"0" and the block's time; processes with their times.
+    void Store(const char* name, std::int32_t value) {
+        registry.PutDword("", win32::kRootCurrentUser, meter::kSettingsKey, name,
+                          static_cast<std::uint32_t>(value));
+    }
+    void Answering(const std::string& machine, const std::string& version) {
+        registry.SetMachineAnswers(machine, true);
+        registry.PutString(machine, win32::kRootLocalMachine,
+                           "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion",
+                           version);
+    }
+
+    // The processor's idle time as "0" and "_Total", or each process's time.
     std::vector<std::uint8_t> Block(const std::string& name) const {
-        perf::BlockSpec spec;
-        spec.perfFreq = 10000000;
-        spec.perfTime100nSec = m_time;
+        const bool processor = name == "238";
         perf::ObjectSpec object;
-        object.counters = {{6, perf::kCounterTypeTimer100NsInv, 8}};
-        if (name == "238") {
-            object.nameTitleIndex = 238;
+        object.nameTitleIndex = static_cast<std::uint32_t>(std::stoul(name));
+        object.counters = {
+            {6, processor ? perf::kCounterTypeTimer100NsInv : perf::kCounterTypeTimer100Ns}};
+        if (processor) {
             object.instances = {{u"0", {m_idle}}, {u"_Total", {m_idle}}};
-        } else if (name == "230") {
-            object.nameTitleIndex = 230;
-            object.counters = {{6, perf::kCounterTypeTimer100Ns, 8}};
-            for (const auto& process : m_processes) {
-                object.instances.push_back(
-                    {std::u16string(process.first.begin(), process.first.end()),
-                     {process.second}});
-            }
-        } else {
-            return {};
         }
-        spec.objects.push_back(object);
-        return perf::BuildPerfBlock(spec);
+        for (const Process& process : processor ? std::vector<Process>() : m_processes) {
+            const std::u16string wide(process.name.begin(), process.name.end());
+            object.instances.push_back({wide, {process.time}});
+        }
+        return perf::BuildPerfBlock({0, 10000000, m_time, {object}});
     }
 
-    // Runs the meter with a script; the dialog object is gone afterwards.
-    void Run(std::function<void(CGaugeletDlg&, RecordingWindow&)> script) {
+    void Run(const std::function<void(CGaugeletDlg&)>& script) {
         CGaugeletDlg dlg;
-        m_window.m_script = [&](RecordingWindow& window) { script(dlg, window); };
+        m_dlg = &dlg;
+        window.m_script = [&](RecordingWindow&) { script(dlg); };
         dlg.DoModal();
     }
-
-    // One tick after advancing the clock by 1000 units with the given load.
-    void TickAt(RecordingWindow& window, int loadPercent) {
-        m_time += 1000;
-        m_idle += static_cast<std::uint64_t>(10 * (100 - loadPercent));
-        window.Tick();
+    void OpenMenu(std::uint32_t choice) {
+        window.m_choose = [choice] { return choice; };
+        window.Send(win32::kWmRButtonUp);
     }
 
-    IconHandle StaticIcon() { return m_window.GetStaticIcon(RecordingWindow::kDialog, 1001); }
-
-    // The frame an icon shows, found by its pixels: -1 for no icon, -2 for
-    // an image that is no frame of the strip.
-    int FrameOf(CGaugeletDlg& dlg, IconHandle icon) {
-        const IconImage* image = icon == 0 ? nullptr : m_pixels.FindIcon(icon);
-        if (image == nullptr) {
-            return -1;
+    // A second at the given processor load: the frame in the notification
+    // area and on the desktop (-1 for none), the reads of performance data
+    // and the icons handed to the displays.
+    std::string Tick(int load) {
+        if (load != kClockStill) {
+            m_time += 1000;
+            m_idle += static_cast<std::uint64_t>(10 * (100 - load));
+            for (Process& process : m_processes) {
+                process.time += static_cast<std::uint64_t>(10 * process.percent);
+            }
         }
-        for (int frame = 0; frame < dlg.m_taskIcon.GetFrameCount(); ++frame) {
-            const IconHandle candidate = dlg.m_taskIcon.GetFrameIcon(frame);
-            const IconImage* pixels = m_pixels.FindIcon(candidate);
-            const bool same = pixels != nullptr && pixels->colour.pixels == image->colour.pixels;
-            m_pixels.DestroyIcon(candidate);
+        const int reads = m_reads;
+        const std::size_t calls = shell.m_calls.size();
+        IconHandle& desk = window.m_staticIcons[IDC_METER];
+        const IconHandle deskBefore = desk;
+        window.Tick();
+        const std::size_t draws = shell.m_calls.size() - calls + (desk != deskBefore ? 1 : 0);
+        return std::to_string(TrayFrame()) + " " + std::to_string(FrameOf(desk)) + " r" +
+               std::to_string(m_reads - reads) + " d" + std::to_string(draws);
+    }
+    Lines Ticks(std::size_t count, int load) {
+        Lines shown(count);
+        std::generate(shown.begin(), shown.end(), [&] { return Tick(load); });
+        return shown;
+    }
+
+    // The frame of the strip an icon shows, by its pixels; -1 for none.
+    int FrameOf(IconHandle icon) {
+        const IconImage* image = pixels.FindIcon(icon);
+        for (int frame = 0; image != nullptr && frame < m_dlg->m_taskIcon.GetFrameCount(); ++frame) {
+            const IconHandle candidate = m_dlg->m_taskIcon.GetFrameIcon(frame);
+            const bool same = pixels.FindIcon(candidate)->colour.pixels == image->colour.pixels;
+            pixels.DestroyIcon(candidate);
             if (same) {
                 return frame;
             }
         }
-        return -2;
+        return -1;
     }
-    int TrayFrame(CGaugeletDlg& dlg) {
-        const RecordingShell::ShownIcon* shown = m_shell.Find(RecordingWindow::kDialog, 0xFFFFFFFFu);
-        return FrameOf(dlg, shown == nullptr ? 0 : shown->icon);
+    const RecordingShell::ShownIcon* TrayIcon() const {
+        return shell.Find(RecordingWindow::kDialog, meter::kTaskIconId);
+    }
+    int TrayFrame() { return TrayIcon() == nullptr ? -1 : FrameOf(TrayIcon()->icon); }
+    std::string Tip() const { return TrayIcon() == nullptr ? "(no icon)" : TrayIcon()->tip; }
+    // "left,top widthxheight"
+    std::string WindowAt() const {
+        const WindowRect& r = window.m_rect;
+        return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+               std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
     }
 
-    FakeMachine m_machine;
-    MemoryRegistry& m_registry = m_machine.registry;
-    FakeSystem& m_system = m_machine.system;
-    MemoryPixels& m_pixels = m_machine.pixels;
-    RecordingShell& m_shell = m_machine.shell;
-    RecordingWindow& m_window = m_machine.window;
-    std::vector<std::uint8_t> m_served;
-    bool m_perfDataServed = true;
-    int m_fetches = 0;  // reads of the performance data
+    CGaugeletDlg* m_dlg = nullptr;
+    std::vector<std::uint8_t> m_block;
+    bool m_served = true;
+    int m_reads = 0;
     std::int64_t m_time = 1000;
     std::uint64_t m_idle = 0;
-    std::vector<std::pair<std::string, std::uint64_t>> m_processes;
+    std::vector<Process> m_processes;
 };

@@ -2,181 +2,54 @@
 
 namespace {
 
-class Process : public MeterTest {
-public:
-    // One tick in which the named process used the given share of the time.
-    void TickWithProcess(RecordingWindow& window, const std::string& name, int percent) {
-        for (auto& process : m_processes) {
-            if (process.first == name) {
-                process.second += static_cast<std::uint64_t>(10 * percent);
-            }
-        }
-        TickAt(window, 0);
-    }
-
-    static std::vector<std::string> Texts(const std::vector<RecordingWindow::MenuItem>& items) {
-        std::vector<std::string> texts;
-        for (const auto& item : items) {
-            texts.push_back(std::to_string(item.id) + " " + item.text +
-                            (item.checked ? " *" : ""));
-        }
-        return texts;
-    }
-};
-
-TEST_F(Process, ChoicesBindTheQueryAndTotalReturnsToTheProcessor) {
-    m_system.m_majorVersion = 4;  // the whole processor is instance "0"
-    m_processes = {{"Idle", 0}, {"_Total", 0}, {"svchost", 0}, {"svchost", 0}, {"gaugelet", 0}};
-    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
-        std::uint32_t choice = 2004;
-        window.m_chooseFromMenu = [&](const auto&, const auto&) { return choice; };
-        window.Send(win32::kWmRButtonUp);
-        EXPECT_EQ(Texts(window.m_trackedProcessItems),
-                  (std::vector<std::string>{"2000 Idle", "2001 _Total", "2002 svchost",
-                                            "2003 svchost", "2004 gaugelet"}));
-        EXPECT_TRUE(dlg.m_bWatchProcess);
-        EXPECT_EQ(dlg.m_perfQuery.m_strObject, "Process");
-        EXPECT_EQ(dlg.m_perfQuery.m_strInstance, "gaugelet");
-        TickWithProcess(window, "gaugelet", 0);
-        TickWithProcess(window, "gaugelet", 50);
-        EXPECT_EQ(dlg.m_nFrame, 5);
-        TickWithProcess(window, "gaugelet", 200);  // two processors: ignored
-        EXPECT_EQ(dlg.m_nFrame, 5);
-
-        choice = 2003;  // a duplicate name watches the last instance of it
-        window.Send(win32::kWmRButtonUp);
-        EXPECT_TRUE(dlg.m_bWatchProcess);
-        EXPECT_EQ(dlg.m_perfQuery.m_nInstanceIndex, 3);
-
-        choice = 2001;
-        window.Send(win32::kWmRButtonUp);
-        EXPECT_FALSE(dlg.m_bWatchProcess);
-        EXPECT_EQ(dlg.m_perfQuery.m_strObject, "Processor");
-        EXPECT_EQ(dlg.m_perfQuery.m_strInstance, "0");
-        EXPECT_EQ(dlg.m_instanceName, "0");
-        TickAt(window, 70);
-        TickAt(window, 70);
-        EXPECT_EQ(dlg.m_nFrame, 7);
-
-        choice = 2000;
-        window.Send(win32::kWmRButtonUp);
-        EXPECT_TRUE(dlg.m_bWatchProcess);
-        EXPECT_EQ(dlg.m_perfQuery.m_strInstance, "Idle");
-
-        window.Command(2005);  // past the list: stale
-        EXPECT_TRUE(dlg.m_bWatchProcess);
-        EXPECT_EQ(dlg.m_perfQuery.m_strInstance, "Idle");
-        EXPECT_TRUE(window.m_boxes.empty());
+// A watched process is sampled every tick and refreshed every fifth, a change
+// of object starts a fresh pair of samples, and a process that exits shows
+// idle until one of its name comes back.
+TEST_F(Meter, AWatchedProcessIsRefreshedEveryFifthTickAndOutlivesItsExit) {
+    m_processes = {{"editor", 30}, {"hog", 90}, {"_Total", 0}};
+    Run([&](CGaugeletDlg&) {
+        EXPECT_EQ(Ticks(2, 70), (Lines{"-1 -1 r1 d0", "7 -1 r1 d1"}));
+        OpenMenu(2000);
+        EXPECT_EQ(window.m_trackedProcessItems, (Lines{"2000 editor", "2001 hog", "2002 _Total"}));
+        EXPECT_EQ(Ticks(8, 70), (Lines{"7 -1 r1 d0", "3 -1 r1 d1", "3 -1 r2 d0", "3 -1 r1 d0",
+                                       "3 -1 r1 d0", "3 -1 r1 d0", "3 -1 r1 d0", "3 -1 r2 d0"}));
+        m_processes.erase(m_processes.begin());  // "hog" moves into its place
+        EXPECT_EQ(Ticks(5, 70), (Lines{"3 -1 r1 d0", "0 -1 r2 d1", "0 -1 r0 d0", "0 -1 r0 d0",
+                                       "0 -1 r1 d0"}));
+        m_processes.push_back({"editor", 50});  // a new process: its time starts again
+        EXPECT_EQ(Ticks(5, 70), (Lines{"0 -1 r0 d0", "0 -1 r0 d0", "0 -1 r1 d0", "0 -1 r1 d0",
+                                       "5 -1 r2 d1"}));
+        window.Command(2003);  // past the three listed: stale
+        EXPECT_EQ(Tick(70), "5 -1 r1 d0");
+        OpenMenu(2001);  // "_Total" returns to the processor
+        EXPECT_EQ(Ticks(2, 70), (Lines{"5 -1 r1 d0", "7 -1 r1 d1"}));
     });
 }
 
-TEST_F(Process, AProcessGoneSinceTheMenuOpenedIsReportedAndTheProcessorWatched) {
-    m_processes = {{"explorer", 0}, {"shortlived", 0}};
-    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
-        window.Command(2000);  // nothing listed yet
-        EXPECT_FALSE(dlg.m_bWatchProcess);
-        EXPECT_EQ(dlg.m_perfQuery.m_strObject, "Processor");
-
-        std::uint32_t choice = 2000;
-        window.m_chooseFromMenu = [&](const auto&, const auto&) { return choice; };
-        window.Send(win32::kWmRButtonUp);
-        ASSERT_TRUE(dlg.m_bWatchProcess);
-
-        window.m_chooseFromMenu = [&](const auto&, const auto&) {
-            m_processes.pop_back();
-            return 2001u;
+// A process of a name binds the last of that name; ids past the menu's
+// range do nothing; a process gone since the menu opened is reported and the
+// processor watched instead.
+TEST_F(Meter, AProcessChoiceBindsTheLastOfItsName) {
+    for (int i = 0; i < 1002; ++i) {
+        m_processes.push_back({"p" + std::to_string(i), i == 1000 ? 40 : 80});
+    }
+    m_processes[0] = {"svchost", 20};
+    m_processes[1] = {"svchost", 60};
+    Run([&](CGaugeletDlg&) {
+        OpenMenu(2000);
+        EXPECT_EQ(window.m_trackedProcessItems.size(), 1002u);
+        EXPECT_EQ(window.m_trackedProcessItems.back(), "3001 p1001");
+        EXPECT_EQ(Ticks(2, 0), (Lines{"-1 -1 r1 d0", "6 -1 r1 d1"}));
+        OpenMenu(3000);
+        window.Command(3001);
+        EXPECT_EQ(Ticks(2, 0), (Lines{"6 -1 r1 d0", "4 -1 r1 d1"}));
+        window.m_choose = [&] {
+            m_processes.erase(m_processes.begin() + 999);
+            return 2999u;
         };
         window.Send(win32::kWmRButtonUp);
-        ASSERT_EQ(window.m_boxes.size(), 1u);
-        EXPECT_EQ(window.m_boxes[0].text, "Failed to create performance data query !");
-        EXPECT_EQ(window.m_boxes[0].caption, "Error");
-        EXPECT_EQ(window.m_boxes[0].style, 0x40u);
-        EXPECT_FALSE(dlg.m_bWatchProcess);
-        EXPECT_EQ(dlg.m_perfQuery.m_strObject, "Processor");
-        EXPECT_EQ(dlg.m_perfQuery.m_strInstance, "_Total");
-        TickAt(window, 40);
-        TickAt(window, 40);
-        EXPECT_EQ(dlg.m_nFrame, 4);
-        EXPECT_EQ(TrayFrame(dlg), 4);
-    });
-    EXPECT_EQ(g_nPerfDataUsers.load(), 0);
-    EXPECT_EQ(m_registry.OpenHandleCount(), 0);
-}
-
-TEST_F(Process, AChangeOfObjectStartsAFreshPairOfSamples) {
-    m_processes = {{"editor", 0}};
-    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
-        std::uint32_t choice = 2000;
-        window.m_chooseFromMenu = [&](const auto&, const auto&) { return choice; };
-        for (int tick = 0; tick < 4; ++tick) {
-            TickAt(window, 70);
-        }
-        ASSERT_EQ(TrayFrame(dlg), 7);
-        window.Send(win32::kWmRButtonUp);
-        ASSERT_TRUE(dlg.m_bWatchProcess);
-        TickWithProcess(window, "editor", 30);  // only records: the 7 stays
-        EXPECT_EQ(TrayFrame(dlg), 7);
-        TickWithProcess(window, "editor", 30);
-        EXPECT_EQ(TrayFrame(dlg), 3);
-
-        choice = 2001;  // "_Total", listed after the processes
-        m_processes.push_back({"_Total", 0});
-        window.Send(win32::kWmRButtonUp);
-        ASSERT_FALSE(dlg.m_bWatchProcess);
-        TickAt(window, 90);
-        EXPECT_EQ(TrayFrame(dlg), 3);
-        TickAt(window, 90);
-        EXPECT_EQ(TrayFrame(dlg), 9);
-    });
-}
-
-TEST_F(Process, AnExitedProcessShowsIdleAndIsWatchedAgainWhenItReturns) {
-    m_processes = {{"explorer", 0}, {"victim", 0}, {"hog", 0}};
-    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
-        window.m_chooseFromMenu = [&](const auto&, const auto&) { return 2001u; };
-        window.Send(win32::kWmRButtonUp);
-        ASSERT_EQ(dlg.m_perfQuery.m_strInstance, "victim");
-        TickWithProcess(window, "victim", 30);
-        TickWithProcess(window, "victim", 30);
-        ASSERT_EQ(TrayFrame(dlg), 3);
-
-        m_processes.erase(m_processes.begin() + 1);  // "hog" moves into its place
-        for (int tick = 0; tick < 3; ++tick) {
-            TickWithProcess(window, "hog", 90);
-            EXPECT_NE(TrayFrame(dlg), 9);
-        }
-        EXPECT_EQ(TrayFrame(dlg), 0);
-        EXPECT_EQ(dlg.m_perfQuery.m_nInstanceIndex, -1);
-
-        m_processes.push_back({"victim", 0});
-        for (int tick = 0; tick < 5; ++tick) {
-            TickWithProcess(window, "victim", 50);
-        }
-        EXPECT_EQ(TrayFrame(dlg), 5);
-        EXPECT_TRUE(dlg.m_bWatchProcess);
-    });
-}
-
-TEST_F(Process, TwelveHundredProcessesAreListedAndThoseAboveTheRangeAreInert) {
-    for (int i = 0; i < 1200; ++i) {
-        m_processes.push_back({"p" + std::to_string(i), 0});
-    }
-    Run([&](CGaugeletDlg& dlg, RecordingWindow& window) {
-        std::uint32_t choice = 3000;
-        window.m_chooseFromMenu = [&](const auto&, const auto&) { return choice; };
-        window.Send(win32::kWmRButtonUp);
-        ASSERT_EQ(window.m_trackedProcessItems.size(), 1200u);
-        EXPECT_EQ(window.m_trackedProcessItems.back().id, 3199u);
-        EXPECT_EQ(window.m_trackedProcessItems.back().text, "p1199");
-        EXPECT_EQ(dlg.m_perfQuery.m_strInstance, "p1000");
-        EXPECT_TRUE(dlg.m_bWatchProcess);
-
-        choice = 3001;
-        window.Send(win32::kWmRButtonUp);
-        window.Command(3199);
-        EXPECT_EQ(dlg.m_perfQuery.m_strInstance, "p1000");
-        EXPECT_TRUE(window.m_boxes.empty());
-        EXPECT_EQ(window.LiveMenus(), 0);
+        EXPECT_EQ(window.m_boxes, Lines{meter::kNotUsableQuery});
+        EXPECT_EQ(Ticks(2, 90), (Lines{"4 -1 r1 d0", "9 -1 r1 d1"}));
     });
 }
 
