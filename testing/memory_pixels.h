@@ -38,6 +38,7 @@ public:
     // Null for a handle that is not a live icon.
     const IconImage* FindIcon(IconHandle icon) const;
 
+    std::size_t LiveBitmaps() const { return m_bitmaps.size(); }
     std::size_t LiveIcons() const { return m_icons.size(); }
     std::size_t LiveImageLists() const { return m_lists.size(); }
     // Releases of a handle that was not live: freed twice, or never made.
