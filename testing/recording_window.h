@@ -76,6 +76,8 @@ public:
     void EndPaint(WindowHandle, PaintHandle) override {}
     ColorRef GetSysColor(int) override { return m_buttonFace; }
     int GetSystemMetric(int) override { return 32; }
+    int GetWindowDpi(WindowHandle) override { return m_dpi; }
+    int GetNotifyIconSize() override { return m_notifyIconSize; }
     int ShowMessageBox(WindowHandle, const std::string& text, const std::string& caption,
                        std::uint32_t style) override;
     bool OpenFileDialog(const std::string& defaultExtension, const std::string& initialName,
@@ -100,6 +102,8 @@ public:
     ColorRef m_buttonFace = 0xF5F5F5;
     ScreenPoint m_cursor;
     WindowRect m_rect{0, 0, 36, 37};
+    int m_dpi = 96;
+    int m_notifyIconSize = 16;
 
     std::string m_title;
     std::uint32_t m_exStyle = 0x00040080;  // the template's tool and app window

@@ -1,0 +1,67 @@
+#include "registry/registry_object.h"
+#include "tests/app/meter_fixture.h"
+
+namespace {
+
+using Dpi = MeterTest;
+
+int IconWidth(const MemoryPixels& pixels, IconHandle icon) {
+    const IconImage* image = pixels.FindIcon(icon);
+    return image == nullptr ? -1 : image->colour.width;
+}
+
+// Stored at 96 dpi, the meter starts where it was left at its size for the
+// DPI, frames cut for each display, a drag needing a scaled move; a DPI
+// change rescales it at once; it stores the 96-dpi size. A DPI or icon size
+// the system should never give is the design's.
+TEST_F(Dpi, WindowFramesAndDragFollowTheDpi) {
+    const struct {
+        int dpi, notifyIconSize, side, tray;
+    } cases[] = {{192, 32, 40, 32}, {144, 24, 30, 24}, {96, 16, 20, 16}, {0, 0, 20, 16},
+                 {-96, 100000, 20, 16}, {1 << 30, 20, 20, 20}};
+    for (const auto& c : cases) {
+        for (const auto& [name, value] : {std::pair<const char*, std::uint32_t>{"Desktop", 1},
+                                          {"PosLEFT", 100}, {"PosTOP", 50},
+                                          {"PosRIGHT", 120}, {"PosBOTTOM", 70}}) {
+            m_registry.PutDword("", win32::kRootCurrentUser, kSettings, name, value);
+        }
+        m_window.m_dpi = c.dpi;
+        m_window.m_notifyIconSize = c.notifyIconSize;
+        m_window.m_placements.clear();
+        Run([&](CGaugeletDlg&, RecordingWindow& window) {
+            ASSERT_EQ(window.m_placements.size(), 1u) << c.dpi;
+            EXPECT_EQ(window.m_rect.left, 100);
+            EXPECT_EQ(window.m_rect.right - window.m_rect.left, c.side) << c.dpi;
+            TickAt(window, 0);
+            TickAt(window, 100);
+            const auto* tray = m_shell.Find(RecordingWindow::kDialog, 0xFFFFFFFFu);
+            EXPECT_EQ(IconWidth(m_pixels, tray == nullptr ? 0 : tray->icon), c.tray);
+            EXPECT_EQ(IconWidth(m_pixels, StaticIcon()), c.side * 16 / 20);
+
+            window.m_cursor = {0, 0};
+            window.Send(win32::kWmLButtonDown);
+            window.m_cursor = {c.side / 10, 0};
+            window.Send(win32::kWmMouseMove);
+            EXPECT_EQ(window.m_rect.left, 100) << "a move within the threshold is no drag";
+            window.m_cursor = {c.side / 10 + 1, 0};
+            window.Send(win32::kWmMouseMove);
+            EXPECT_EQ(window.m_rect.left, 100 + c.side / 10 + 1);
+            window.Send(win32::kWmLButtonUp);
+
+            WindowRect suggested{500, 60, 0, 0};
+            window.Send(win32::kWmDpiChanged, 288, reinterpret_cast<std::intptr_t>(&suggested));
+            EXPECT_EQ(window.m_rect.left, 500);
+            EXPECT_EQ(window.m_rect.bottom - window.m_rect.top, 60);
+            EXPECT_EQ(IconWidth(m_pixels, StaticIcon()), 48);
+            window.Command(101);
+        });
+        CurrentUserRegistryObject settings;
+        RegistryRect stored;
+        settings.GetRect(kSettings, "Pos", stored, RegistryRect());
+        EXPECT_EQ(stored.rect.left, 500);
+        EXPECT_EQ(stored.rect.right - stored.rect.left, 20) << c.dpi;
+        EXPECT_EQ(m_pixels.BadReleases(), 0);
+    }
+}
+
+}  // namespace
