@@ -29,6 +29,15 @@ ScreenPoint ReachablePlace(const WindowRect& stored) {
     return ScreenPoint{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top)};
 }
 
+// A DPI of 0 or past any screen's is the system's fault, and a DPI below
+// the design's would shrink the skin: both keep the design's size.
+int SaneDpi(int dpi) {
+    return dpi >= win32::kDefaultDpi && dpi <= 10 * win32::kDefaultDpi ? dpi
+                                                                        : win32::kDefaultDpi;
+}
+
+int SaneIconSize(int size) { return size >= 16 && size <= 160 ? size : 16; }
+
 }  // namespace
 
 CGaugeletDlg::CGaugeletDlg() : CDialogBase(IDD_GAUGELET_DIALOG) {
@@ -129,18 +138,59 @@ void CGaugeletDlg::ReadSettingsAndPlace() {
         m_bShowOnTaskbar = true;
     }
 
+    // The stored size is the design's; the place is in screen pixels, so
+    // the meter comes back where it was left at any DPI.
+    m_dpi = SaneDpi(Window().GetWindowDpi(m_hWnd));
     const InsertAfter insertAfter = m_bTopMost ? InsertAfter::kTopMost : InsertAfter::kTop;
     const auto& r = stored.rect;
     if (r.right == r.left) {
-        Window().SetWindowPos(m_hWnd, insertAfter, 0, 0, 20, 20, win32::kSwpNoMove);
+        Window().SetWindowPos(m_hWnd, insertAfter, 0, 0, AtDpi(20), AtDpi(20), win32::kSwpNoMove);
     } else {
         const ScreenPoint place = ReachablePlace(WindowRect{r.left, r.top, r.right, r.bottom});
-        Window().SetWindowPos(m_hWnd, insertAfter, place.x, place.y, r.right - r.left,
-                              r.bottom - r.top, 0);
+        Window().SetWindowPos(m_hWnd, insertAfter, place.x, place.y, AtDpi(r.right - r.left),
+                              AtDpi(r.bottom - r.top), 0);
+    }
+    const int placedDpi = SaneDpi(Window().GetWindowDpi(m_hWnd));
+    if (placedDpi != m_dpi) {
+        ResizeForDpi(placedDpi, Window().GetWindowRect(m_hWnd));
     }
 
+    m_taskIcon.SetFrameSizes(SaneIconSize(Window().GetNotifyIconSize()), AtDpi(16));
     if (!LoadSkin(skinPath)) {
         m_taskIcon.LoadFrames(IDB_SKIN);
+    }
+}
+
+std::int32_t CGaugeletDlg::AtDpi(std::int32_t length) const {
+    return static_cast<std::int32_t>(std::int64_t{length} * m_dpi / win32::kDefaultDpi);
+}
+
+std::int64_t CGaugeletDlg::At96Dpi(std::int64_t length) const {
+    return length * win32::kDefaultDpi / m_dpi;
+}
+
+void CGaugeletDlg::ResizeForDpi(int dpi, const WindowRect& at) {
+    const WindowRect rect = Window().GetWindowRect(m_hWnd);
+    const auto width = static_cast<std::int32_t>(At96Dpi(std::int64_t{rect.right} - rect.left));
+    const auto height = static_cast<std::int32_t>(At96Dpi(std::int64_t{rect.bottom} - rect.top));
+    m_dpi = dpi;
+    Window().SetWindowPos(m_hWnd, InsertAfter::kTop, at.left, at.top, AtDpi(width), AtDpi(height),
+                          win32::kSwpNoZOrder);
+}
+
+void CGaugeletDlg::CutFramesForDisplays() {
+    m_taskIcon.SetFrameSizes(SaneIconSize(Window().GetNotifyIconSize()), AtDpi(16));
+    if (!CutSkinFrames(m_skinPath)) {
+        m_taskIcon.LoadFrames(IDB_SKIN);
+    }
+}
+
+void CGaugeletDlg::OnDpiChanged(int dpi, const WindowRect& suggested) {
+    ResizeForDpi(SaneDpi(dpi), suggested);
+    const std::int32_t shown = m_nFrame;
+    CutFramesForDisplays();
+    if (shown >= 0) {
+        ShowFrame(m_bSuspended ? 0 : shown);
     }
 }
 
@@ -179,6 +229,12 @@ bool CGaugeletDlg::OnMessage(std::uint32_t message, std::uintptr_t wParam, std::
     case win32::kWmRButtonUp:
         OnRButtonUp();
         return false;
+    case win32::kWmDpiChanged:
+        OnDpiChanged(static_cast<int>(wParam & 0xFFFF),
+                     lParam != 0 ? *reinterpret_cast<const WindowRect*>(lParam)
+                                 : Window().GetWindowRect(m_hWnd));
+        result = 0;
+        return true;
     case win32::kWmEndSession:
         OnEndSession(wParam != 0);
         return false;

@@ -37,6 +37,7 @@ public:
     void OnDisplayOnTaskbar();
     void OnDisplayOnDesktop();
     void OnSelectProcess(std::uint32_t id);
+    void OnDpiChanged(int dpi, const WindowRect& suggested);
 
     CStaticIcon m_ctlMeter;
     IconHandle m_hIcon = 0;
@@ -78,6 +79,15 @@ private:
     void StoreSettings();
     void MakeTransparent();
     void ReadSettingsAndPlace();
+    // A length of the 96-dpi design at the window's DPI, and back.
+    std::int32_t AtDpi(std::int32_t length) const;
+    std::int64_t At96Dpi(std::int64_t length) const;
+    // Keeps the window's size in the design's units and moves it to `at`.
+    void ResizeForDpi(int dpi, const WindowRect& at);
+    // The skin's frames at the notification area's icon size and the
+    // window's DPI: made once per skin and size, never per tick.
+    void CutFramesForDisplays();
+    bool CutSkinFrames(const std::string& path);
 
     // What the ticks and Suspend remember for the meter's whole life: a
     // re-opened query or a suspension does not reset them.
@@ -87,4 +97,7 @@ private:
     std::int64_t m_prevTime = 0;
     bool m_bNormalTipTaken = false;
     std::string m_strNormalTip;
+    int m_dpi = win32::kDefaultDpi;
+    // The skin file shown; empty for the built-in skin.
+    std::string m_skinPath;
 };

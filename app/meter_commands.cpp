@@ -82,7 +82,7 @@ void CGaugeletDlg::OnMouseMove() {
     const ScreenPoint cursor = Window().GetCursorPos();
     const std::int64_t dx = static_cast<std::int64_t>(cursor.x) - m_ptDrag.x;
     const std::int64_t dy = static_cast<std::int64_t>(cursor.y) - m_ptDrag.y;
-    if (std::llabs(dx) <= 2 && std::llabs(dy) <= 2) {
+    if (std::llabs(dx) <= AtDpi(2) && std::llabs(dy) <= AtDpi(2)) {
         return;
     }
     const WindowRect rect = Window().GetWindowRect(m_hWnd);
@@ -132,6 +132,16 @@ void CGaugeletDlg::OnDisplayOnTaskbar() {
 }
 
 bool CGaugeletDlg::LoadSkin(const std::string& path) {
+    if (!CutSkinFrames(path)) {
+        return false;
+    }
+    CurrentUserRegistryObject settings;
+    settings.SetString(meter::kSettingsKey, "Skin", path);
+    m_nFrame = -1;
+    return true;
+}
+
+bool CGaugeletDlg::CutSkinFrames(const std::string& path) {
     if (path.empty()) {
         return false;
     }
@@ -140,11 +150,7 @@ bool CGaugeletDlg::LoadSkin(const std::string& path) {
     if (bitmap != 0) {
         Pixels().DeleteBitmap(bitmap);
     }
-    if (ok) {
-        CurrentUserRegistryObject settings;
-        settings.SetString(meter::kSettingsKey, "Skin", path);
-        m_nFrame = -1;
-    }
+    m_skinPath = ok ? path : std::string();
     return ok;
 }
 
@@ -184,8 +190,12 @@ void CGaugeletDlg::OnSelectProcess(std::uint32_t id) {
 void CGaugeletDlg::StoreSettings() {
     CurrentUserRegistryObject settings;
     const WindowRect rect = Window().GetWindowRect(m_hWnd);
+    // The place in screen pixels, the size in the design's: a start at
+    // another DPI scales it from there.
+    const auto width = static_cast<std::int32_t>(At96Dpi(std::int64_t{rect.right} - rect.left));
+    const auto height = static_cast<std::int32_t>(At96Dpi(std::int64_t{rect.bottom} - rect.top));
     settings.SetRect(meter::kSettingsKey, "pos",
-                     RegistryRect(rect.left, rect.top, rect.right, rect.bottom));
+                     RegistryRect(rect.left, rect.top, rect.left + width, rect.top + height));
     settings.SetFlag(meter::kSettingsKey, "Desktop", m_bShowOnDesktop);
     settings.SetFlag(meter::kSettingsKey, "TaskBar", m_bShowOnTaskbar);
     settings.SetFlag(meter::kSettingsKey, "TopMost", m_bTopMost);

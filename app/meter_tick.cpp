@@ -141,7 +141,7 @@ void CGaugeletDlg::ShowFrame(std::int32_t frame) {
     }
     // The control never shows a destroyed icon: the new one goes in first.
     const IconHandle previous = m_ctlMeter.GetIcon();
-    m_ctlMeter.SetIcon(m_taskIcon.GetFrameIcon(frame));
+    m_ctlMeter.SetIcon(m_taskIcon.GetWindowFrameIcon(frame));
     if (previous != 0) {
         Pixels().DestroyIcon(previous);
     }

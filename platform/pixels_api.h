@@ -16,6 +16,12 @@ public:
     // A bitmap file at its own size; 0 when it is missing or not a bitmap.
     virtual BitmapHandle LoadBitmapFile(const std::string& path) = 0;
     virtual void DeleteBitmap(BitmapHandle bitmap) = 0;
+    // The program's bitmap resource at its own size; 0 when it is missing.
+    virtual BitmapHandle LoadBitmapResource(std::uint32_t resourceId) = 0;
+    // A new bitmap of the strip's whole frames, each scaled from frameWidth
+    // to scaledFrameWidth pixels by ScaleStrip; 0 past the strip cap.
+    virtual BitmapHandle ScaleFrames(BitmapHandle strip, int frameWidth,
+                                     int scaledFrameWidth) = 0;
 
     // As ImageList_LoadImage from the program's bitmap resource: frames of
     // frameWidth pixels, as high as the bitmap; pixels of mask transparent.

@@ -83,6 +83,8 @@ constexpr std::uint32_t kWmLButtonDown = 0x0201;
 constexpr std::uint32_t kWmLButtonUp = 0x0202;
 constexpr std::uint32_t kWmLButtonDblClk = 0x0203;
 constexpr std::uint32_t kWmRButtonUp = 0x0205;
+// wParam: the new DPI in each half; lParam: the suggested window rectangle.
+constexpr std::uint32_t kWmDpiChanged = 0x02E0;
 
 constexpr std::uint32_t kIdOk = 1;
 constexpr std::uint32_t kIdCancel = 2;
@@ -109,6 +111,8 @@ constexpr std::uint32_t kOfnHideReadOnly = 0x00000004;
 constexpr int kColorBtnFace = 15;
 constexpr int kSmCxIcon = 11;
 constexpr int kSmCyIcon = 12;
+// The DPI at which every length of the meter is as designed.
+constexpr int kDefaultDpi = 96;
 
 // The first-version NOTIFYICONDATAA record, the one every shell accepts.
 struct NotifyIconDataA {

@@ -102,6 +102,12 @@ public:
     virtual void EndPaint(WindowHandle window, PaintHandle paint) = 0;
     virtual ColorRef GetSysColor(int index) = 0;
     virtual int GetSystemMetric(int index) = 0;
+    // The DPI of the monitor that shows the window, or the system's where
+    // the system knows no other.
+    virtual int GetWindowDpi(WindowHandle window) = 0;
+    // The small-icon size at the DPI of the monitor that shows the
+    // notification area.
+    virtual int GetNotifyIconSize() = 0;
 
     // Modal, owned by the window; the button pressed.
     virtual int ShowMessageBox(WindowHandle owner, const std::string& text,

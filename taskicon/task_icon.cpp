@@ -34,6 +34,27 @@ void CopyTip(const std::string& tip, char (&dest)[64]) {
     std::memcpy(dest, tip.data(), length);
 }
 
+// Frames of size pixels cut from a strip of 16-pixel frames; 0 when none fit.
+ImageListHandle CutFrames(BitmapHandle strip, int size) {
+    const BitmapHandle scaled =
+        size == kFrameSize ? 0 : Pixels().ScaleFrames(strip, kFrameSize, size);
+    if (size != kFrameSize && scaled == 0) {
+        return 0;
+    }
+    ImageListHandle list = Pixels().CreateImageList(size, size, 0, kGrowBy);
+    if (list != 0) {
+        Pixels().AddMasked(list, scaled != 0 ? scaled : strip, kTransparent);
+        if (Pixels().GetImageCount(list) <= 0) {
+            Pixels().DestroyImageList(list);
+            list = 0;
+        }
+    }
+    if (scaled != 0) {
+        Pixels().DeleteBitmap(scaled);
+    }
+    return list;
+}
+
 }  // namespace
 
 CTaskIcon::CTaskIcon() {
@@ -49,30 +70,44 @@ CTaskIcon::~CTaskIcon() {
 }
 
 void CTaskIcon::DiscardFrames() {
-    if (m_frames != 0) {
-        Pixels().DestroyImageList(m_frames);
-        m_frames = 0;
+    for (ImageListHandle* list : {&m_frames, &m_windowFrames}) {
+        if (*list != 0) {
+            Pixels().DestroyImageList(*list);
+            *list = 0;
+        }
     }
 }
 
 bool CTaskIcon::LoadFrames(std::uint32_t resourceId) {
-    DiscardFrames();
-    m_frames = Pixels().LoadImageList(resourceId, kFrameSize, kTransparent);
-    return m_frames != 0;
+    if (m_iconSize == kFrameSize && m_windowSize == kFrameSize) {
+        DiscardFrames();
+        m_frames = Pixels().LoadImageList(resourceId, kFrameSize, kTransparent);
+        return m_frames != 0;
+    }
+    const BitmapHandle strip = Pixels().LoadBitmapResource(resourceId);
+    const bool ok = SetFrames(strip);
+    if (strip != 0) {
+        Pixels().DeleteBitmap(strip);
+    }
+    return ok;
 }
 
 bool CTaskIcon::SetFrames(BitmapHandle bitmap) {
     DiscardFrames();
-    m_frames = Pixels().CreateImageList(kFrameSize, kFrameSize, 0, kGrowBy);
-    if (m_frames == 0) {
-        return false;
+    m_frames = CutFrames(bitmap, m_iconSize);
+    if (m_windowSize != m_iconSize) {
+        m_windowFrames = CutFrames(bitmap, m_windowSize);
     }
-    Pixels().AddMasked(m_frames, bitmap, kTransparent);
-    if (Pixels().GetImageCount(m_frames) <= 0) {
+    if (m_frames == 0 || (m_windowSize != m_iconSize && m_windowFrames == 0)) {
         DiscardFrames();
         return false;
     }
     return true;
+}
+
+void CTaskIcon::SetFrameSizes(int iconSize, int windowSize) {
+    m_iconSize = iconSize;
+    m_windowSize = windowSize;
 }
 
 int CTaskIcon::GetFrameCount() const {
@@ -84,6 +119,16 @@ IconHandle CTaskIcon::GetFrameIcon(int index) {
         return 0;
     }
     return Pixels().GetIcon(m_frames, index);
+}
+
+IconHandle CTaskIcon::GetWindowFrameIcon(int index) {
+    if (m_windowFrames == 0) {
+        return GetFrameIcon(index);
+    }
+    if (index < 0 || index >= GetFrameCount()) {
+        return 0;
+    }
+    return Pixels().GetIcon(m_windowFrames, index);
 }
 
 bool CTaskIcon::Add(WindowHandle owner, IconHandle icon, std::uint32_t id) {

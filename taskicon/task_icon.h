@@ -29,9 +29,13 @@ public:
     bool LoadFrames(std::uint32_t resourceId);
     // The bitmap stays the caller's.
     bool SetFrames(BitmapHandle bitmap);
+    // The sizes, in pixels, that the next LoadFrames or SetFrames cuts the
+    // frames at, for this icon and for the desktop window; 16 until set.
+    void SetFrameSizes(int iconSize, int windowSize);
     int GetFrameCount() const;
     // A new icon owned by the caller, or 0 outside 0 .. count - 1.
     IconHandle GetFrameIcon(int index);
+    IconHandle GetWindowFrameIcon(int index);
 
     // The icon handed in becomes this object's.
     bool Add(WindowHandle owner, IconHandle icon, std::uint32_t id);
@@ -56,4 +60,8 @@ private:
     win32::NotifyIconDataA m_nid{};
     bool m_bShellIcons = false;
     ImageListHandle m_frames = 0;
+    // 0 while the window's frames are the icon's.
+    ImageListHandle m_windowFrames = 0;
+    int m_iconSize = 16;
+    int m_windowSize = 16;
 };

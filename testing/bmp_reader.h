@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/nearest_scale.h"
 
 namespace bmp {
 
@@ -43,9 +44,9 @@ static_assert(offsetof(InfoHeader, biClrUsed) == 32, "BITMAPINFOHEADER layout");
 
 constexpr std::uint32_t kBiRgb = 0;
 
-// Larger bitmaps are refused: no skin needs them, and they bound the memory.
-constexpr std::int32_t kMaxWidth = 16384;
-constexpr std::int32_t kMaxHeight = 1024;
+// The program's cap on a skin's strip.
+constexpr std::int32_t kMaxWidth = kMaxStripWidth;
+constexpr std::int32_t kMaxHeight = kMaxStripHeight;
 
 // Pixels row by row from the top, as 0x00BBGGRR.
 struct Image {

@@ -20,6 +20,30 @@ void MemoryPixels::DeleteBitmap(BitmapHandle bitmap) {
     }
 }
 
+BitmapHandle MemoryPixels::LoadBitmapResource(std::uint32_t resourceId) {
+    return resourceId == kBuiltInSkin ? LoadBitmapFile(GAUGELET_BUILTIN_SKIN_FILE) : 0;
+}
+
+BitmapHandle MemoryPixels::ScaleFrames(BitmapHandle strip, int frameWidth, int scaledFrameWidth) {
+    const auto source = m_bitmaps.find(strip);
+    if (source == m_bitmaps.end()) {
+        return 0;
+    }
+    const bmp::Image& from = source->second;
+    const StripSize size = ScaledStripSize(from.width, from.height, frameWidth, scaledFrameWidth);
+    if (size.width == 0) {
+        return 0;
+    }
+    bmp::Image scaled;
+    scaled.width = size.width;
+    scaled.height = size.height;
+    scaled.pixels.resize(static_cast<std::size_t>(size.width) *
+                         static_cast<std::size_t>(size.height));
+    ScaleStrip(from.pixels.data(), from.width, from.height, frameWidth, scaledFrameWidth,
+               scaled.pixels.data());
+    return AddBitmap(scaled);
+}
+
 void MemoryPixels::AddFrames(ImageList* list, const bmp::Image& image, ColorRef mask) {
     const int count = image.width / list->width;
     for (int k = 0; k < count; ++k) {

@@ -24,6 +24,8 @@ public:
 
     BitmapHandle LoadBitmapFile(const std::string& path) override;
     void DeleteBitmap(BitmapHandle bitmap) override;
+    BitmapHandle LoadBitmapResource(std::uint32_t resourceId) override;
+    BitmapHandle ScaleFrames(BitmapHandle strip, int frameWidth, int scaledFrameWidth) override;
     ImageListHandle LoadImageList(std::uint32_t resourceId, int frameWidth,
                                   ColorRef mask) override;
     ImageListHandle CreateImageList(int width, int height, int initialCount,

@@ -116,6 +116,8 @@ public:
     void EndPaint(WindowHandle, PaintHandle) override {}
     ColorRef GetSysColor(int) override { return 0xF5F5F5; }
     int GetSystemMetric(int) override { return 32; }
+    int GetWindowDpi(WindowHandle) override { return m_dpi; }
+    int GetNotifyIconSize() override { return m_notifyIconSize; }
     int ShowMessageBox(WindowHandle, const std::string& text, const std::string&,
                        std::uint32_t) override {
         m_boxes.push_back(text);
@@ -153,6 +155,8 @@ public:
     WindowRect m_workArea{0, 0, 1024, 740};
     ScreenPoint m_cursor;
     WindowRect m_rect;
+    int m_dpi = 96;
+    int m_notifyIconSize = 16;
     std::uint32_t m_exStyle = 0x00040080;  // the template's tool and app window
     std::vector<InsertAfter> m_zOrder;     // of every placement that set it
     bool m_visible = true;

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <cstddef>
 #include <cstring>
 
 static_assert(win32::kWmNull == WM_NULL && win32::kWmDestroy == WM_DESTROY &&
@@ -16,6 +17,12 @@ static_assert(win32::kWmMouseMove == WM_MOUSEMOVE && win32::kWmLButtonDown == WM
                   win32::kWmLButtonDblClk == WM_LBUTTONDBLCLK &&
                   win32::kWmRButtonUp == WM_RBUTTONUP,
               "mouse messages");
+static_assert(win32::kWmDpiChanged == WM_DPICHANGED &&
+                  win32::kDefaultDpi == USER_DEFAULT_SCREEN_DPI,
+              "DPI message and default");
+static_assert(sizeof(WindowRect) == sizeof(RECT) &&
+                  offsetof(WindowRect, bottom) == offsetof(RECT, bottom),
+              "the suggested rectangle of a DPI change is read as a WindowRect");
 static_assert(win32::kIdOk == IDOK && win32::kIdCancel == IDCANCEL && win32::kIconSmall == ICON_SMALL &&
                   win32::kIconBig == ICON_BIG,
               "dialog and icon identifiers");
@@ -131,7 +138,12 @@ void Win32Window::LookUpOptionalFunctions() {
         reinterpret_cast<void*>(GetProcAddress(m_user32, "MonitorFromRect")));
     m_getMonitorInfo = reinterpret_cast<GetMonitorInfoFunction>(
         reinterpret_cast<void*>(GetProcAddress(m_user32, "GetMonitorInfoA")));
-    if (m_setLayered == nullptr && m_monitorFromRect == nullptr && m_getMonitorInfo == nullptr) {
+    m_getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(m_user32, "GetDpiForWindow")));
+    m_getSystemMetricsForDpi = reinterpret_cast<GetSystemMetricsForDpiFunction>(
+        reinterpret_cast<void*>(GetProcAddress(m_user32, "GetSystemMetricsForDpi")));
+    if (m_setLayered == nullptr && m_monitorFromRect == nullptr && m_getMonitorInfo == nullptr &&
+        m_getDpiForWindow == nullptr && m_getSystemMetricsForDpi == nullptr) {
         FreeLibrary(m_user32);
         m_user32 = nullptr;
     }
@@ -300,6 +312,29 @@ void Win32Window::EndPaint(WindowHandle window, PaintHandle) {
 ColorRef Win32Window::GetSysColor(int index) { return ::GetSysColor(index); }
 
 int Win32Window::GetSystemMetric(int index) { return GetSystemMetrics(index); }
+
+int Win32Window::GetWindowDpi(WindowHandle window) {
+    LookUpOptionalFunctions();
+    if (m_getDpiForWindow != nullptr) {
+        return static_cast<int>(m_getDpiForWindow(AsWindow(window)));
+    }
+    const HDC screen = GetDC(nullptr);
+    if (screen == nullptr) {
+        return 0;
+    }
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int Win32Window::GetNotifyIconSize() {
+    LookUpOptionalFunctions();
+    const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    if (taskbar != nullptr && m_getDpiForWindow != nullptr && m_getSystemMetricsForDpi != nullptr) {
+        return m_getSystemMetricsForDpi(SM_CXSMICON, m_getDpiForWindow(taskbar));
+    }
+    return GetSystemMetrics(SM_CXSMICON);
+}
 
 int Win32Window::ShowMessageBox(WindowHandle owner, const std::string& text,
                                 const std::string& caption, std::uint32_t style) {

@@ -55,6 +55,8 @@ public:
     void EndPaint(WindowHandle window, PaintHandle paint) override;
     ColorRef GetSysColor(int index) override;
     int GetSystemMetric(int index) override;
+    int GetWindowDpi(WindowHandle window) override;
+    int GetNotifyIconSize() override;
     int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                        std::uint32_t style) override;
     bool OpenFileDialog(const std::string& defaultExtension, const std::string& initialName,
@@ -64,9 +66,12 @@ private:
     using SetLayeredFunction = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
     using MonitorFromRectFunction = HMONITOR(WINAPI*)(LPCRECT, DWORD);
     using GetMonitorInfoFunction = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
 
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    // The USER32 functions that older systems lack (95, NT 4.0), found by name.
+    // The USER32 functions that older systems lack (95, NT 4.0; the DPI
+    // ones everything before Windows 10), found by name.
     void LookUpOptionalFunctions();
 
     HINSTANCE m_instance;
@@ -78,6 +83,8 @@ private:
     SetLayeredFunction m_setLayered = nullptr;
     MonitorFromRectFunction m_monitorFromRect = nullptr;
     GetMonitorInfoFunction m_getMonitorInfo = nullptr;
+    GetDpiForWindowFunction m_getDpiForWindow = nullptr;
+    GetSystemMetricsForDpiFunction m_getSystemMetricsForDpi = nullptr;
     bool m_optionalLookedUp = false;
     // The one paint in progress: BeginPaint fills it, EndPaint gives it back.
     PAINTSTRUCT m_paint;

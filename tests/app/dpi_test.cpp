@@ -1,0 +1,60 @@
+#include "registry/registry_object.h"
+#include "tests/app/meter_fixture.h"
+
+namespace {
+
+int IconWidth(const MemoryPixels& pixels, IconHandle icon) {
+    const IconImage* image = pixels.FindIcon(icon);
+    return image == nullptr ? -1 : image->colour.width;
+}
+
+// Stored at 96 dpi, the meter starts where it was left at its size for the
+// DPI, frames cut for each display, a drag needing a scaled move; a DPI
+// change rescales it at once; it stores the 96-dpi size. A DPI or icon size
+// the system should never give is the design's.
+TEST_F(Meter, WindowFramesAndDragFollowTheDpi) {
+    const struct {
+        int dpi, notifyIconSize, side, tray;
+    } cases[] = {{192, 32, 40, 32}, {144, 24, 30, 24}, {96, 16, 20, 16}, {0, 0, 20, 16},
+                 {-96, 100000, 20, 16}, {1 << 30, 20, 20, 20}};
+    for (const auto& c : cases) {
+        for (const auto& [name, value] : {std::pair<const char*, std::int32_t>{"Desktop", 1},
+                                          {"PosLEFT", 100}, {"PosTOP", 50},
+                                          {"PosRIGHT", 120}, {"PosBOTTOM", 70}}) {
+            Store(name, value);
+        }
+        window.m_dpi = c.dpi;
+        window.m_notifyIconSize = c.notifyIconSize;
+        Run([&](CGaugeletDlg&) {
+            const std::string side = std::to_string(c.side);
+            EXPECT_EQ(WindowAt(), "100,50 " + side + "x" + side) << c.dpi;
+            Tick(0);
+            Tick(100);
+            EXPECT_EQ(IconWidth(pixels, TrayIcon() == nullptr ? 0 : TrayIcon()->icon), c.tray);
+            EXPECT_EQ(IconWidth(pixels, window.m_staticIcons[IDC_METER]), c.side * 16 / 20);
+
+            window.m_cursor = {0, 0};
+            window.Send(win32::kWmLButtonDown);
+            window.m_cursor = {c.side / 10, 0};
+            window.Send(win32::kWmMouseMove);
+            EXPECT_EQ(window.m_rect.left, 100) << "a move within the threshold is no drag";
+            window.m_cursor = {c.side / 10 + 1, 0};
+            window.Send(win32::kWmMouseMove);
+            EXPECT_EQ(window.m_rect.left, 100 + c.side / 10 + 1);
+            window.Send(win32::kWmLButtonUp);
+
+            WindowRect suggested{500, 60, 0, 0};
+            window.Send(win32::kWmDpiChanged, 288, reinterpret_cast<std::intptr_t>(&suggested));
+            EXPECT_EQ(WindowAt(), "500,60 60x60");
+            EXPECT_EQ(IconWidth(pixels, window.m_staticIcons[IDC_METER]), 48);
+            window.Command(meter::kCmdExit);
+        });
+        CurrentUserRegistryObject settings;
+        RegistryRect stored;
+        settings.GetRect(meter::kSettingsKey, "Pos", stored, RegistryRect());
+        EXPECT_EQ(stored.rect.left, 500);
+        EXPECT_EQ(stored.rect.right - stored.rect.left, 20) << c.dpi;
+    }
+}
+
+}  // namespace
