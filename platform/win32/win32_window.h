@@ -69,10 +69,16 @@ private:
     // The USER32 functions that older systems lack (95, NT 4.0), found by name.
     void LookUpOptionalFunctions();
 
+    struct DialogRun {
+        bool ended = false;
+        std::intptr_t result = 0;
+    };
+
     HINSTANCE m_instance;
     // The running dialog owns the file dialog.
     HWND m_dialog = nullptr;
     DialogSink* m_sink = nullptr;
+    DialogRun* m_run = nullptr;
     // USER32 stays loaded while the functions found in it may be called.
     HMODULE m_user32 = nullptr;
     SetLayeredFunction m_setLayered = nullptr;
