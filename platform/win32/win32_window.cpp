@@ -95,19 +95,48 @@ INT_PTR CALLBACK Win32Window::DialogProc(HWND dialog, UINT message, WPARAM wPara
     return TRUE;
 }
 
+// The loop of our own: the system's modal loop peeks before it waits, which
+// under Wine costs one more trip to the server every tick.
 std::intptr_t Win32Window::RunModalDialog(std::uint32_t templateId, DialogSink& sink) {
     DialogSink* const outer = m_sink;
     HWND const outerDialog = m_dialog;
+    DialogRun* const outerRun = m_run;
+    DialogRun run;
     m_sink = &sink;
-    const INT_PTR result = DialogBoxParamA(m_instance, MAKEINTRESOURCEA(templateId), nullptr,
+    m_run = &run;
+    HWND const dialog = CreateDialogParamA(m_instance, MAKEINTRESOURCEA(templateId), nullptr,
                                            DialogProc, reinterpret_cast<LPARAM>(this));
+    if (dialog != nullptr) {
+        MSG message;
+        while (!run.ended && IsWindow(dialog)) {
+            const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+            if (got <= 0) {
+                // The quit stays posted for the loop around this one.
+                if (got == 0) {
+                    PostQuitMessage(static_cast<int>(message.wParam));
+                }
+                break;
+            }
+            if (!IsDialogMessageA(dialog, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
+        if (IsWindow(dialog)) {
+            DestroyWindow(dialog);
+        }
+    }
     m_sink = outer;
     m_dialog = outerDialog;
-    return result;
+    m_run = outerRun;
+    return dialog != nullptr ? run.result : -1;
 }
 
 void Win32Window::EndDialog(WindowHandle window, std::intptr_t result) {
-    ::EndDialog(AsWindow(window), result);
+    if (m_run != nullptr && AsWindow(window) == m_dialog) {
+        m_run->result = result;
+        m_run->ended = true;
+    }
 }
 
 void Win32Window::SetWindowTitle(WindowHandle window, const std::string& text) {

@@ -74,10 +74,16 @@ private:
     // ones everything before Windows 10), found by name.
     void LookUpOptionalFunctions();
 
+    struct DialogRun {
+        bool ended = false;
+        std::intptr_t result = 0;
+    };
+
     HINSTANCE m_instance;
     // The running dialog owns the file dialog.
     HWND m_dialog = nullptr;
     DialogSink* m_sink = nullptr;
+    DialogRun* m_run = nullptr;
     // USER32 stays loaded while the functions found in it may be called.
     HMODULE m_user32 = nullptr;
     SetLayeredFunction m_setLayered = nullptr;
