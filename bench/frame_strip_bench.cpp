@@ -1,72 +1,55 @@
-// Cutting a 100-frame skin, and the cost of one frame change.
+// Scaling a 100-frame skin by nearest neighbour, beside copying as many
+// pixels: what choosing each source pixel costs above writing the result.
 #include <benchmark/benchmark.h>
 
-#include "taskicon/task_icon.h"
-#include "testing/fake_system.h"
-#include "testing/memory_pixels.h"
-#include "testing/recording_shell.h"
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "platform/nearest_scale.h"
 
 namespace {
 
-struct Seams {
-    Seams() {
-        SetPixels(&pixels);
-        SetShell(&shell);
-        SetSystem(&system);
-        image.width = 1600;
-        image.height = 16;
-        image.pixels.resize(1600 * 16);
-        for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-            image.pixels[i] = i % 7 == 0 ? Rgb(0, 128, 128) : Rgb(0, 255, 0);
+constexpr std::int32_t kFrames = 100;
+
+struct Strips {
+    explicit Strips(std::int32_t size)
+        : source(static_cast<std::size_t>(kFrames * 16 * 16)),
+          scaled(static_cast<std::size_t>(kFrames * size * size)) {
+        for (std::size_t i = 0; i < source.size(); ++i) {
+            source[i] = static_cast<std::uint32_t>(i);
         }
-        bitmap = pixels.AddBitmap(image);
     }
-    MemoryPixels pixels;
-    RecordingShell shell;
-    FakeSystem system;
-    bmp::Image image;
-    BitmapHandle bitmap = 0;
+    std::vector<std::uint32_t> source;
+    std::vector<std::uint32_t> scaled;
 };
 
-void CutHundredFrameStrip(benchmark::State& state) {
-    Seams seams;
-    CTaskIcon icon;
+void ScaleHundredFrames(benchmark::State& state) {
+    const auto size = static_cast<std::int32_t>(state.range(0));
+    Strips strips(size);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(icon.SetFrames(seams.bitmap));
+        ScaleStrip(strips.source.data(), kFrames * 16, 16, 16, size, strips.scaled.data());
+        benchmark::DoNotOptimize(strips.scaled.data());
+        benchmark::ClobberMemory();
     }
-    state.counters["frames"] = icon.GetFrameCount();
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(strips.scaled.size()));
 }
-BENCHMARK(CutHundredFrameStrip);
+BENCHMARK(ScaleHundredFrames)->Arg(24)->Arg(32);
 
-void MakeOneFrameIcon(benchmark::State& state) {
-    Seams seams;
-    CTaskIcon icon;
-    icon.SetFrames(seams.bitmap);
-    int frame = 0;
+// The reference: the source copied over the result until it is full.
+void CopyAsManyPixels(benchmark::State& state) {
+    Strips strips(static_cast<std::int32_t>(state.range(0)));
     for (auto _ : state) {
-        const IconHandle made = icon.GetFrameIcon(frame);
-        benchmark::DoNotOptimize(made);
-        seams.pixels.DestroyIcon(made);
-        frame = (frame + 1) % 100;
+        for (std::size_t at = 0; at < strips.scaled.size(); at += strips.source.size()) {
+            const std::size_t count = std::min(strips.source.size(), strips.scaled.size() - at);
+            std::copy_n(strips.source.begin(), count,
+                        strips.scaled.begin() + static_cast<long>(at));
+        }
+        benchmark::DoNotOptimize(strips.scaled.data());
+        benchmark::ClobberMemory();
     }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(strips.scaled.size()));
 }
-BENCHMARK(MakeOneFrameIcon);
-
-// One tick's frame change on the notification icon: one icon made, one destroyed.
-void ShowFrameOnNotificationIcon(benchmark::State& state) {
-    Seams seams;
-    CTaskIcon icon;
-    icon.SetFrames(seams.bitmap);
-    RegisterTaskIconMessage();
-    icon.Add(1, 0, 0xFFFFFFFFu);
-    int frame = 0;
-    for (auto _ : state) {
-        icon.ShowFrameIcon(frame);
-        frame = (frame + 1) % 100;
-        seams.shell.m_calls.clear();
-    }
-    state.counters["live_icons"] = static_cast<double>(seams.pixels.LiveIcons());
-}
-BENCHMARK(ShowFrameOnNotificationIcon);
+BENCHMARK(CopyAsManyPixels)->Arg(24)->Arg(32);
 
 }  // namespace

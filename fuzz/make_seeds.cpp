@@ -1,19 +1,25 @@
-// Writes the seed corpora: real shapes from the performance block builder and
-// the test bitmap writer, so the fuzzers start from valid inputs and mutate
-// outward. Run again after changing either.
+// Writes the seed corpora: real shapes from the performance block builder,
+// so the fuzzers start from valid inputs and mutate outward. Run again after
+// changing it.
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
-#include "tests/taskicon/bmp_writer.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+bool WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file);
+}
 
 // The harness's input: a length byte, the counter-name table, the block.
 Bytes PerfInput(const std::vector<std::string>& table, const Bytes& block) {
@@ -95,56 +101,6 @@ bool WritePerfSeeds(const std::string& dir) {
     return true;
 }
 
-void SetField32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-    std::memcpy(bytes.data() + at, &value, 4);
-}
-
-// The masks after a 40-byte header, as BI_BITFIELDS lays them out.
-Bytes WithBitfields(Bytes bytes, std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
-    const std::uint32_t masks[3] = {red, green, blue};
-    const auto at = static_cast<std::ptrdiff_t>(14 + 40);
-    bytes.insert(bytes.begin() + at, reinterpret_cast<const std::uint8_t*>(masks),
-                 reinterpret_cast<const std::uint8_t*>(masks) + sizeof(masks));
-    SetField32(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
-    SetField32(bytes, 10, 14 + 40 + sizeof(masks));
-    SetField32(bytes, 30, 3);
-    return bytes;
-}
-
-bool WriteBmpSeeds(const std::string& dir) {
-    // Odd width so every depth pads its rows.
-    const std::vector<ColorRef> palette = {Rgb(0, 0, 0),     Rgb(255, 255, 255), Rgb(0, 128, 128),
-                                           Rgb(0, 128, 129), Rgb(200, 16, 16),   Rgb(16, 200, 16)};
-    BmpPicture picture;
-    picture.width = 7;
-    picture.height = 3;
-    for (int i = 0; i < 21; ++i) {
-        picture.pixels.push_back(palette[static_cast<std::size_t>(i) % palette.size()]);
-    }
-    BmpPicture twoColour = picture;
-    for (ColorRef& c : twoColour.pixels) {
-        c = c == palette[1] ? palette[1] : palette[0];
-    }
-    const std::vector<ColorRef> monochrome(palette.begin(), palette.begin() + 2);
-
-    for (const int bits : {1, 4, 8, 16, 24, 32}) {
-        for (const bool topDown : {false, true}) {
-            const Bytes bytes = bits == 1   ? EncodeBmp(twoColour, 1, topDown, monochrome)
-                                : bits <= 8 ? EncodeBmp(picture, bits, topDown, palette)
-                                            : EncodeBmp(picture, bits, topDown);
-            const std::string name = "depth" + std::to_string(bits) +
-                                     (topDown ? "_topdown.bmp" : "_bottomup.bmp");
-            if (!WriteFile(dir + "/" + name, bytes)) {
-                return false;
-            }
-        }
-    }
-    return WriteFile(dir + "/bitfields565.bmp",
-                     WithBitfields(EncodeBmp(picture, 16, false), 0xF800, 0x07E0, 0x001F)) &&
-           WriteFile(dir + "/bitfields32_topdown.bmp",
-                     WithBitfields(EncodeBmp(picture, 32, true), 0xFF, 0xFF00, 0xFF0000));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -153,7 +109,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string corpus = argv[1];
-    if (!WritePerfSeeds(corpus + "/perf_block") || !WriteBmpSeeds(corpus + "/bmp_reader")) {
+    if (!WritePerfSeeds(corpus + "/perf_block")) {
         std::fprintf(stderr, "cannot write the seeds under %s\n", corpus.c_str());
         return 1;
     }

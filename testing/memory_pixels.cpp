@@ -1,136 +1,90 @@
 #include "testing/memory_pixels.h"
 
-BitmapHandle MemoryPixels::AddBitmap(const bmp::Image& image) {
-    const BitmapHandle handle = NextHandle();
-    m_bitmaps[handle] = image;
-    return handle;
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+std::int32_t Field32(const unsigned char* at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) {
+        value = value << 8 | at[i];
+    }
+    return static_cast<std::int32_t>(value);
 }
+
+// 0 x 0 for a file that is missing, not a bitmap, or shorter than its header says.
+StripSize ReadBitmapSize(const std::string& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    unsigned char header[26] = {};
+    const std::streamoff length = file ? static_cast<std::streamoff>(file.tellg()) : 0;
+    if (!file.seekg(0) || !file.read(reinterpret_cast<char*>(header), sizeof(header)) ||
+        header[0] != 'B' || header[1] != 'M' || length < Field32(header + 2) ||
+        Field32(header + 18) <= 0 || Field32(header + 22) == 0) {
+        return StripSize{};
+    }
+    return StripSize{Field32(header + 18), std::abs(Field32(header + 22))};
+}
+
+StripSize BuiltInSkin(std::uint32_t resourceId) {
+    return resourceId == 130 ? ReadBitmapSize(GAUGELET_BUILTIN_SKIN_FILE) : StripSize{};
+}
+
+}  // namespace
 
 BitmapHandle MemoryPixels::LoadBitmapFile(const std::string& path) {
-    bmp::Image image;
-    if (!bmp::ReadBitmapFile(path, &image)) {
-        return 0;
-    }
-    return AddBitmap(image);
-}
-
-void MemoryPixels::DeleteBitmap(BitmapHandle bitmap) {
-    if (m_bitmaps.erase(bitmap) == 0) {
-        ++m_badReleases;
-    }
+    const StripSize size = ReadBitmapSize(path);
+    return size.width == 0 ? 0 : Add(m_bitmaps, size);
 }
 
 BitmapHandle MemoryPixels::LoadBitmapResource(std::uint32_t resourceId) {
-    return resourceId == kBuiltInSkin ? LoadBitmapFile(GAUGELET_BUILTIN_SKIN_FILE) : 0;
+    const StripSize skin = BuiltInSkin(resourceId);
+    return skin.width == 0 ? 0 : Add(m_bitmaps, skin);
 }
 
 BitmapHandle MemoryPixels::ScaleFrames(BitmapHandle strip, int frameWidth, int scaledFrameWidth) {
-    const auto source = m_bitmaps.find(strip);
-    if (source == m_bitmaps.end()) {
-        return 0;
-    }
-    const bmp::Image& from = source->second;
-    const StripSize size = ScaledStripSize(from.width, from.height, frameWidth, scaledFrameWidth);
-    if (size.width == 0) {
-        return 0;
-    }
-    bmp::Image scaled;
-    scaled.width = size.width;
-    scaled.height = size.height;
-    scaled.pixels.resize(static_cast<std::size_t>(size.width) *
-                         static_cast<std::size_t>(size.height));
-    ScaleStrip(from.pixels.data(), from.width, from.height, frameWidth, scaledFrameWidth,
-               scaled.pixels.data());
-    return AddBitmap(scaled);
+    const auto found = m_bitmaps.find(strip);
+    const StripSize size = found == m_bitmaps.end()
+                               ? StripSize{}
+                               : ScaledStripSize(found->second.width, found->second.height,
+                                                 frameWidth, scaledFrameWidth);
+    return size.width == 0 ? 0 : Add(m_bitmaps, size);
 }
 
-void MemoryPixels::AddFrames(ImageList* list, const bmp::Image& image, ColorRef mask) {
-    const int count = image.width / list->width;
-    for (int k = 0; k < count; ++k) {
-        IconImage frame;
-        frame.colour.width = list->width;
-        frame.colour.height = list->height;
-        const auto area = static_cast<std::size_t>(list->width) *
-                          static_cast<std::size_t>(list->height);
-        frame.colour.pixels.assign(area, Rgb(0, 0, 0));
-        frame.transparent.assign(area, true);
-        // Rows the bitmap lacks stay transparent; rows beyond the list's height are cut.
-        for (int y = 0; y < list->height && y < image.height; ++y) {
-            for (int x = 0; x < list->width; ++x) {
-                const ColorRef colour = image.At(k * list->width + x, y);
-                const auto at = static_cast<std::size_t>(y * list->width + x);
-                if (colour != mask) {
-                    frame.colour.pixels[at] = colour;
-                    frame.transparent[at] = false;
-                }
-            }
-        }
-        list->frames.push_back(std::move(frame));
-    }
+ImageListHandle MemoryPixels::LoadImageList(std::uint32_t resourceId, int frameWidth, ColorRef) {
+    const StripSize skin = BuiltInSkin(resourceId);
+    return skin.width == 0 ? 0 : Add(m_lists, ImageList{frameWidth, skin.width / frameWidth});
 }
 
-ImageListHandle MemoryPixels::NewList(int width, int height) {
-    const ImageListHandle handle = NextHandle();
-    m_lists[handle] = ImageList{width, height, {}};
-    return handle;
+ImageListHandle MemoryPixels::CreateImageList(int width, int, int, int) {
+    return Add(m_lists, ImageList{width, 0});
 }
 
-ImageListHandle MemoryPixels::LoadImageList(std::uint32_t resourceId, int frameWidth,
-                                            ColorRef mask) {
-    bmp::Image image;
-    if (resourceId != kBuiltInSkin || !bmp::ReadBitmapFile(GAUGELET_BUILTIN_SKIN_FILE, &image)) {
-        return 0;
-    }
-    const ImageListHandle handle = NewList(frameWidth, image.height);
-    AddFrames(&m_lists[handle], image, mask);
-    return handle;
-}
-
-ImageListHandle MemoryPixels::CreateImageList(int width, int height, int, int) {
-    return NewList(width, height);
-}
-
-int MemoryPixels::AddMasked(ImageListHandle list, BitmapHandle bitmap, ColorRef mask) {
+int MemoryPixels::AddMasked(ImageListHandle list, BitmapHandle bitmap, ColorRef) {
     const auto target = m_lists.find(list);
     const auto source = m_bitmaps.find(bitmap);
     if (target == m_lists.end() || source == m_bitmaps.end() ||
         source->second.width < target->second.width) {
         return -1;
     }
-    const int first = static_cast<int>(target->second.frames.size());
-    AddFrames(&target->second, source->second, mask);
-    return first;
+    target->second.count += source->second.width / target->second.width;
+    return target->second.count - source->second.width / target->second.width;
 }
 
 int MemoryPixels::GetImageCount(ImageListHandle list) {
     const auto found = m_lists.find(list);
-    return found == m_lists.end() ? 0 : static_cast<int>(found->second.frames.size());
+    return found == m_lists.end() ? 0 : found->second.count;
 }
 
 IconHandle MemoryPixels::GetIcon(ImageListHandle list, int index) {
     const auto found = m_lists.find(list);
-    if (found == m_lists.end() || index < 0 ||
-        index >= static_cast<int>(found->second.frames.size())) {
+    if (found == m_lists.end() || index < 0 || index >= found->second.count) {
         return 0;
     }
-    const IconHandle handle = NextHandle();
-    m_icons[handle] = found->second.frames[static_cast<std::size_t>(index)];
-    return handle;
+    return Add(m_icons, Icon{found->second.width, index});
 }
 
-void MemoryPixels::DestroyImageList(ImageListHandle list) {
-    if (m_lists.erase(list) == 0) {
-        ++m_badReleases;
-    }
-}
-
-void MemoryPixels::DestroyIcon(IconHandle icon) {
-    if (m_icons.erase(icon) == 0) {
-        ++m_badReleases;
-    }
-}
-
-const IconImage* MemoryPixels::FindIcon(IconHandle icon) const {
+const MemoryPixels::Icon* MemoryPixels::FindIcon(IconHandle icon) const {
     const auto found = m_icons.find(icon);
     return found == m_icons.end() ? nullptr : &found->second;
 }

@@ -4,8 +4,8 @@
 namespace {
 
 int IconWidth(const MemoryPixels& pixels, IconHandle icon) {
-    const IconImage* image = pixels.FindIcon(icon);
-    return image == nullptr ? -1 : image->colour.width;
+    const MemoryPixels::Icon* shown = pixels.FindIcon(icon);
+    return shown == nullptr ? -1 : shown->width;
 }
 
 // Stored at 96 dpi, the meter starts where it was left at its size for the

@@ -77,9 +77,10 @@ TEST_F(Meter, AnUnusableStoredSkinFallsBackToTheBuiltInStrip) {
     const std::filesystem::path dir = std::filesystem::temp_directory_path() /
         ("gaugelet-skin-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::create_directories(dir);
-    const std::vector<std::uint8_t> good = EncodeBmp(KeyedPattern(32, 16), 24, false);
-    ASSERT_TRUE(WriteFile((dir / "good.bmp").string(), good));
-    ASSERT_TRUE(WriteFile((dir / "cut.bmp").string(), {good.begin(), good.begin() + 80}));
+    for (const char* file : {"good.bmp", "cut.bmp"}) {
+        ASSERT_TRUE(WriteBmp((dir / file).string(), {32, 16, std::vector<ColorRef>(32 * 16)}, 24));
+    }
+    std::filesystem::resize_file(dir / "cut.bmp", 80);
     for (const auto& [file, frames] : {std::pair("good.bmp", 2), {"cut.bmp", 12}, {"none.bmp", 12}}) {
         registry.PutString("", win32::kRootCurrentUser, meter::kSettingsKey, "Skin",
                            (dir / file).string());

@@ -116,23 +116,15 @@ protected:
         return shown;
     }
 
-    // The frame of the strip an icon shows, by its pixels; -1 for none.
-    int FrameOf(IconHandle icon) {
-        const IconImage* image = pixels.FindIcon(icon);
-        for (int frame = 0; image != nullptr && frame < m_dlg->m_taskIcon.GetFrameCount(); ++frame) {
-            const IconHandle candidate = m_dlg->m_taskIcon.GetFrameIcon(frame);
-            const bool same = pixels.FindIcon(candidate)->colour.pixels == image->colour.pixels;
-            pixels.DestroyIcon(candidate);
-            if (same) {
-                return frame;
-            }
-        }
-        return -1;
+    // The frame of the strip an icon shows; -1 for none.
+    int FrameOf(IconHandle icon) const {
+        const MemoryPixels::Icon* shown = pixels.FindIcon(icon);
+        return shown == nullptr ? -1 : shown->frame;
     }
     const RecordingShell::ShownIcon* TrayIcon() const {
         return shell.Find(RecordingWindow::kDialog, meter::kTaskIconId);
     }
-    int TrayFrame() { return TrayIcon() == nullptr ? -1 : FrameOf(TrayIcon()->icon); }
+    int TrayFrame() const { return TrayIcon() == nullptr ? -1 : FrameOf(TrayIcon()->icon); }
     std::string Tip() const { return TrayIcon() == nullptr ? "(no icon)" : TrayIcon()->tip; }
     // "left,top widthxheight"
     std::string WindowAt() const {

@@ -28,6 +28,13 @@ TEST(FrameScale, EveryPixelIsACopyAndWholeFactorsMakeBlocks) {
             if (size % 16 == 0) {
                 EXPECT_EQ(out[i], source[static_cast<std::size_t>(y / s * 48 + x / s)]);
             }
+            if (size == 24) {
+                // Sampled at pixel centres, the odd source columns and rows are doubled.
+                const int kept[24] = {0, 1, 1, 2, 3, 3, 4, 5, 5, 6, 7, 7,
+                                      8, 9, 9, 10, 11, 11, 12, 13, 13, 14, 15, 15};
+                EXPECT_EQ(out[i], source[static_cast<std::size_t>(kept[y] * 48 + x / 24 * 16 +
+                                                                  kept[x % 24])]);
+            }
         }
     }
 }

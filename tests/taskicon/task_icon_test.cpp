@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "taskicon/task_icon.h"
 #include "testing/fake_system.h"
 #include "testing/memory_pixels.h"
 #include "testing/recording_shell.h"
+#include "tests/taskicon/bmp_writer.h"
 
 namespace {
 
@@ -23,14 +25,30 @@ protected:
     }
     void TearDown() override {
         EXPECT_EQ(m_pixels.BadReleases(), 0);
-        EXPECT_EQ(m_pixels.LiveImageLists(), 0u);
-        EXPECT_EQ(m_pixels.LiveIcons(), 0u);
+        EXPECT_EQ(m_pixels.LiveImageLists() + m_pixels.LiveIcons() + m_pixels.LiveBitmaps(), 0u);
         SetPixels(nullptr);
         SetShell(nullptr);
         SetSystem(nullptr);
     }
 
     const RecordingShell::ShownIcon* Shown() const { return m_shell.Find(kOwner, kMeterId); }
+    int ShownFrame() const {
+        const MemoryPixels::Icon* icon = m_pixels.FindIcon(Shown()->icon);
+        return icon == nullptr ? -1 : icon->frame;
+    }
+    // A skin file as the strip at the sizes given: its frames, or -1 when refused.
+    int LoadSkin(int width, int iconSize, int windowSize) {
+        const std::string path = (std::filesystem::temp_directory_path() /
+                                  ("gaugelet-strip-" + std::to_string(width) + ".bmp")).string();
+        EXPECT_TRUE(WriteBmp(path, {width, 16, std::vector<ColorRef>(static_cast<std::size_t>(width) * 16)}, 24));
+        CTaskIcon strip;
+        strip.SetFrameSizes(iconSize, windowSize);
+        const BitmapHandle bitmap = m_pixels.LoadBitmapFile(path);
+        const bool loaded = strip.SetFrames(bitmap);
+        m_pixels.DeleteBitmap(bitmap);
+        std::filesystem::remove(path);
+        return loaded ? strip.GetFrameCount() : -1;
+    }
 
     MemoryPixels m_pixels;
     RecordingShell m_shell;
@@ -44,14 +62,11 @@ TEST_F(TaskIconTest, TipIsTheProgramNameAndShowsSixtyThreeCharacters) {
         m_system.m_moduleFileName = name.first;
         EXPECT_EQ(CTaskIcon().GetTip(), name.second) << name.first;
     }
-    m_system.m_moduleFileName = "C:\\Tools\\meter.exe";
     CTaskIcon icon;
     EXPECT_FALSE(icon.SetTip("offline")) << "no icon in the notification area yet";
-    EXPECT_EQ(icon.GetTip(), "offline");
     EXPECT_TRUE(icon.Add(kOwner, 0, kMeterId));
     ASSERT_NE(Shown(), nullptr);
     EXPECT_EQ(Shown()->tip, "offline");
-    EXPECT_EQ(Shown()->icon, 0u);
     EXPECT_EQ(Shown()->callbackMessage, g_uTaskIconNotifyMsg);
     EXPECT_EQ(m_shell.m_calls.back().data.cbSize, sizeof(win32::NotifyIconDataA));
     EXPECT_EQ(m_shell.m_calls.back().data.uFlags, 7u);
@@ -84,18 +99,11 @@ TEST_F(TaskIconTest, FramesShownAreOwnedAndDestroyedOnce) {
         CTaskIcon icon;
         ASSERT_TRUE(icon.LoadFrames(130));
         ASSERT_TRUE(icon.Add(kOwner, 0, kMeterId));
-        icon.ShowFrameIcon(12);  // past the end: the last frame
-        ASSERT_NE(Shown()->icon, 0u);
-        const IconHandle last = icon.GetFrameIcon(11);
-        EXPECT_EQ(m_pixels.FindIcon(Shown()->icon)->colour.pixels,
-                  m_pixels.FindIcon(last)->colour.pixels);
-        m_pixels.DestroyIcon(last);
-        for (int frame = 0; frame < 12; ++frame) {
-            icon.ShowFrameIcon(frame);
-            EXPECT_EQ(m_pixels.LiveIcons(), 1u) << "a frame change costs one icon";
+        for (const auto& [index, shown] : {std::pair{12, 11}, {0, 0}, {5, 5}, {11, 11}, {-1, -1}}) {
+            icon.ShowFrameIcon(index);
+            EXPECT_EQ(ShownFrame(), shown) << index;
+            EXPECT_LE(m_pixels.LiveIcons(), 1u) << "a frame change costs one icon";
         }
-        icon.ShowFrameIcon(-1);
-        EXPECT_EQ(Shown()->icon, 0u);
         icon.ShowFrameIcon(0);
         icon.Remove();
         EXPECT_EQ(Shown(), nullptr);
@@ -105,18 +113,21 @@ TEST_F(TaskIconTest, FramesShownAreOwnedAndDestroyedOnce) {
         EXPECT_EQ(Shown()->tip, "meter");
         icon.Add(kOwner, icon.GetFrameIcon(3), kMeterId);
         EXPECT_EQ(m_pixels.LiveIcons(), 1u) << "adding again over a held icon frees it";
-        icon.Remove();
-        icon.Add(kOwner, 0, kMeterId);
-        icon.ShowFrameIcon(5);
-
-        const BitmapHandle wide =
-            m_pixels.AddBitmap({200, 16, std::vector<ColorRef>(200 * 16, Rgb(1, 2, 3))});
-        ASSERT_TRUE(icon.SetFrames(wide));
-        EXPECT_EQ(icon.GetFrameCount(), 12);
-        EXPECT_EQ(m_pixels.LiveImageLists(), 1u) << "a new skin replaces the strip";
-        m_pixels.DeleteBitmap(wide);
+        EXPECT_FALSE(icon.SetFrames(0));
+        EXPECT_EQ(icon.GetFrameCount(), 0);
     }
     EXPECT_TRUE(m_shell.m_shown.empty()) << "the destructor removes the icon";
+}
+
+// A skin without a whole frame, or one past the strip cap once scaled, is refused.
+TEST_F(TaskIconTest, SkinsWithoutAFrameOrPastTheCapAreRefused) {
+    const struct {
+        int width, iconSize, windowSize, frames;
+    } skins[] = {{200, 16, 16, 12}, {48, 24, 32, 3}, {15, 16, 16, -1}, {15, 16, 32, -1},
+                 {8208, 16, 16, 513}, {8208, 16, 32, -1}};
+    for (const auto& skin : skins) {
+        EXPECT_EQ(LoadSkin(skin.width, skin.iconSize, skin.windowSize), skin.frames) << skin.width;
+    }
 }
 
 }  // namespace

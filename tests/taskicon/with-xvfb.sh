@@ -1,9 +1,9 @@
 #!/bin/sh
 # Runs a command with a display: the caller's, or a private Xvfb started for
-# it (Wine's notification area needs one). Exits 77 where Xvfb is missing.
+# it (Wine's dialog windows need one). Exits 77 where Xvfb is missing.
 if [ -z "$DISPLAY" ]; then
     if ! command -v Xvfb >/dev/null 2>&1; then
-        echo "SKIPPED: Xvfb is not installed; the notification-area test needs a display" >&2
+        echo "SKIPPED: Xvfb is not installed; the dialog test needs a display" >&2
         exit 77
     fi
     fifo=$(mktemp -u)

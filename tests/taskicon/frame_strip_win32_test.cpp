@@ -1,0 +1,168 @@
+// The frame strip's pixels as the system draws them, from real bitmap files
+// and the built-in skin.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_pixels.h"
+#include "platform/win32/win32_system.h"
+#include "taskicon/task_icon.h"
+#include "tests/taskicon/bmp_writer.h"
+
+namespace {
+
+constexpr ColorRef kKey = Rgb(0, 128, 128);
+constexpr ColorRef kHidden = 0xFF000000u;  // a pixel the mask hides
+
+struct IconPixels {
+    int width = 0;
+    std::vector<ColorRef> pixels;  // top row first
+    ColorRef At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+};
+
+// Reads a square icon back and destroys it; no pixels when it cannot be read.
+IconPixels TakeIcon(IconHandle handle) {
+    IconPixels icon;
+    ICONINFO info;
+    BITMAP mask;
+    if (handle == 0 || !GetIconInfo(reinterpret_cast<HICON>(handle), &info)) {
+        return icon;
+    }
+    const int side = GetObjectA(info.hbmMask, sizeof(mask), &mask) != 0 ? mask.bmWidth : 0;
+    BITMAPINFO top{{sizeof(BITMAPINFOHEADER), side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    std::vector<DWORD> colour(static_cast<std::size_t>(side * side));
+    std::vector<DWORD> hidden(colour.size());
+    const HDC dc = GetDC(nullptr);
+    const bool ok = side > 0 && info.hbmColor != nullptr &&
+                    GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(side), colour.data(), &top,
+                              DIB_RGB_COLORS) == side &&
+                    GetDIBits(dc, info.hbmMask, 0, static_cast<UINT>(side), hidden.data(), &top,
+                              DIB_RGB_COLORS) == side;
+    ReleaseDC(nullptr, dc);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(reinterpret_cast<HICON>(handle));
+    for (std::size_t i = 0; ok && i < colour.size(); ++i) {
+        const DWORD c = colour[i];
+        const ColorRef shown = Rgb(c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF);
+        icon.pixels.push_back((hidden[i] & 0xFFFFFFu) != 0 ? kHidden : shown);
+    }
+    icon.width = ok ? side : 0;
+    return icon;
+}
+
+std::string TempFile(const std::string& name) {
+    char folder[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(MAX_PATH, folder);
+    return (length == 0 || length > MAX_PATH ? std::string(".\\") : std::string(folder, length)) +
+           "gaugelet-strip-" + name;
+}
+
+// The source pixel nearest the centre of pixel `to` of a frame scaled to `size`.
+int Nearest(int to, int size) { return (2 * to + 1) * 16 / (2 * size); }
+
+class FrameStrip : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetPixels(&m_pixels);
+        SetSystem(&m_system);
+    }
+    void TearDown() override {
+        SetPixels(nullptr);
+        SetSystem(nullptr);
+    }
+
+    Win32Pixels m_pixels;
+    Win32System m_system;
+};
+
+// Each frame has a grey edge, transparent corners and a bar of 10 green
+// pixels a step; frames cut at 2x are exact blocks of them.
+TEST_F(FrameStrip, BuiltInSkinHasTwelveFramesWithARisingBar) {
+    std::vector<IconPixels> frames;
+    for (const int size : {16, 32}) {
+        CTaskIcon strip;
+        strip.SetFrameSizes(size, size);
+        ASSERT_TRUE(strip.LoadFrames(130));
+        ASSERT_EQ(strip.GetFrameCount(), 12);
+        for (std::size_t k = 0; k < 12; ++k) {
+            const IconPixels icon = TakeIcon(strip.GetFrameIcon(static_cast<int>(k)));
+            ASSERT_EQ(icon.width, size);
+            if (size == 16) {
+                EXPECT_EQ(icon.At(0, 0), kHidden) << k;
+                EXPECT_EQ(icon.At(15, 15), kHidden) << k;
+                EXPECT_EQ(icon.At(2, 1), Rgb(128, 128, 128)) << k;
+                EXPECT_EQ(std::count(icon.pixels.begin(), icon.pixels.end(), Rgb(0, 255, 0)),
+                          static_cast<long>(10 * k));
+                frames.push_back(icon);
+                continue;
+            }
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    ASSERT_EQ(icon.At(x, y), frames[k].At(x / 2, y / 2))
+                        << "frame " << k << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+// Exactly the key colour is transparent in every file format and other
+// colours keep their values (a 16-colour list turns them olive); columns
+// past the last whole frame and rows below the first frame's are not used;
+// frames cut at 2x and 1.5x take the source pixel nearest each centre.
+TEST_F(FrameStrip, KeyColourIsTransparentAndOtherColoursStayAtEverySize) {
+    const std::vector<ColorRef> colours = {
+        kKey,             Rgb(0, 128, 129), Rgb(255, 128, 0), Rgb(255, 200, 0), Rgb(200, 255, 0),
+        Rgb(0, 255, 64),  Rgb(0, 200, 200), Rgb(0, 64, 255),  Rgb(128, 0, 255), Rgb(255, 0, 200),
+        Rgb(160, 32, 48), Rgb(32, 96, 160), Rgb(250, 240, 230)};
+    const struct {
+        int bits, width, height, size, frames;
+    } skins[] = {{1, 32, 16, 16, 2},  {4, 48, 16, 16, 3},   {8, 48, 16, 16, 3},
+                 {24, 40, 16, 16, 2}, {32, 192, 16, 16, 12}, {24, 32, 48, 16, 2},
+                 {24, 48, 16, 32, 3}, {32, 48, 16, 24, 3},  {24, 15, 16, 16, 0},
+                 {24, 8208, 16, 32, 0}};
+    for (const auto& skin : skins) {
+        const std::string path = TempFile(std::to_string(skin.bits) + "-" +
+                                          std::to_string(skin.width) + "x" +
+                                          std::to_string(skin.height) + ".bmp");
+        SCOPED_TRACE(path + " at " + std::to_string(skin.size));
+        const auto source = [&](int x, int y) {
+            const auto band = static_cast<std::size_t>(x / 16 + y / 4) % 12;
+            return (x + 2 * y) % 3 == 0 ? kKey : colours[skin.bits == 1 ? 1 : 1 + band];
+        };
+        BmpPicture picture{skin.width, skin.height, {}};
+        for (int y = 0; y < skin.height; ++y) {
+            for (int x = 0; x < skin.width; ++x) {
+                picture.pixels.push_back(source(x, y));
+            }
+        }
+        const long used = skin.bits == 1 ? 2 : skin.bits <= 8 ? 13 : 0;
+        ASSERT_TRUE(WriteBmp(path, picture, skin.bits, {colours.begin(), colours.begin() + used}));
+        CTaskIcon strip;
+        strip.SetFrameSizes(skin.size, skin.size);
+        const BitmapHandle bitmap = m_pixels.LoadBitmapFile(path);
+        ASSERT_EQ(strip.SetFrames(bitmap), skin.frames > 0);
+        m_pixels.DeleteBitmap(bitmap);
+        ASSERT_EQ(strip.GetFrameCount(), skin.frames);
+        for (int k = 0; k < skin.frames; ++k) {
+            const IconPixels icon = TakeIcon(strip.GetFrameIcon(k));
+            ASSERT_EQ(icon.width, skin.size);
+            for (int y = 0; y < skin.size; ++y) {
+                for (int x = 0; x < skin.size; ++x) {
+                    const ColorRef want =
+                        source(16 * k + Nearest(x, skin.size), Nearest(y, skin.size));
+                    ASSERT_EQ(icon.At(x, y), want == kKey ? kHidden : want)
+                        << "frame " << k << " at " << x << "," << y;
+                }
+            }
+        }
+        DeleteFileA(path.c_str());
+    }
+}
+
+}  // namespace
