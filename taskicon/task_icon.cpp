@@ -94,11 +94,17 @@ bool CTaskIcon::LoadFrames(std::uint32_t resourceId) {
 
 bool CTaskIcon::SetFrames(BitmapHandle bitmap) {
     DiscardFrames();
-    m_frames = CutFrames(bitmap, m_iconSize);
-    if (m_windowSize != m_iconSize) {
+    // Adding a bitmap to a masked list blackens its key colour, and the
+    // unscaled cut is given the strip itself: that cut comes last.
+    const bool twoSizes = m_windowSize != m_iconSize;
+    if (twoSizes && m_iconSize == kFrameSize) {
         m_windowFrames = CutFrames(bitmap, m_windowSize);
     }
-    if (m_frames == 0 || (m_windowSize != m_iconSize && m_windowFrames == 0)) {
+    m_frames = CutFrames(bitmap, m_iconSize);
+    if (twoSizes && m_iconSize != kFrameSize) {
+        m_windowFrames = CutFrames(bitmap, m_windowSize);
+    }
+    if (m_frames == 0 || (twoSizes && m_windowFrames == 0)) {
         DiscardFrames();
         return false;
     }

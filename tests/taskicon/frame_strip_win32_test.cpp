@@ -81,30 +81,30 @@ protected:
 };
 
 // Each frame has a grey edge, transparent corners and a bar of 10 green
-// pixels a step; frames cut at 2x are exact blocks of them.
+// pixels a step; frames cut at 2x are exact blocks of them, whichever
+// display has the larger frames.
 TEST_F(FrameStrip, BuiltInSkinHasTwelveFramesWithARisingBar) {
-    std::vector<IconPixels> frames;
-    for (const int size : {16, 32}) {
+    for (const auto& [iconSize, windowSize] : {std::pair<int, int>{16, 32}, {32, 16}}) {
         CTaskIcon strip;
-        strip.SetFrameSizes(size, size);
+        strip.SetFrameSizes(iconSize, windowSize);
         ASSERT_TRUE(strip.LoadFrames(130));
         ASSERT_EQ(strip.GetFrameCount(), 12);
-        for (std::size_t k = 0; k < 12; ++k) {
-            const IconPixels icon = TakeIcon(strip.GetFrameIcon(static_cast<int>(k)));
-            ASSERT_EQ(icon.width, size);
-            if (size == 16) {
-                EXPECT_EQ(icon.At(0, 0), kHidden) << k;
-                EXPECT_EQ(icon.At(15, 15), kHidden) << k;
-                EXPECT_EQ(icon.At(2, 1), Rgb(128, 128, 128)) << k;
-                EXPECT_EQ(std::count(icon.pixels.begin(), icon.pixels.end(), Rgb(0, 255, 0)),
-                          static_cast<long>(10 * k));
-                frames.push_back(icon);
-                continue;
-            }
-            for (int y = 0; y < size; ++y) {
-                for (int x = 0; x < size; ++x) {
-                    ASSERT_EQ(icon.At(x, y), frames[k].At(x / 2, y / 2))
-                        << "frame " << k << " at " << x << "," << y;
+        for (int k = 0; k < 12; ++k) {
+            const IconPixels icon = TakeIcon(strip.GetFrameIcon(k));
+            const IconPixels window = TakeIcon(strip.GetWindowFrameIcon(k));
+            const IconPixels& small = iconSize == 16 ? icon : window;
+            const IconPixels& large = iconSize == 16 ? window : icon;
+            ASSERT_EQ(small.width, 16);
+            ASSERT_EQ(large.width, 32);
+            EXPECT_EQ(small.At(0, 0), kHidden) << k;
+            EXPECT_EQ(small.At(15, 15), kHidden) << k;
+            EXPECT_EQ(small.At(2, 1), Rgb(128, 128, 128)) << k;
+            EXPECT_EQ(std::count(small.pixels.begin(), small.pixels.end(), Rgb(0, 255, 0)),
+                      static_cast<long>(10 * k));
+            for (int y = 0; y < 32; ++y) {
+                for (int x = 0; x < 32; ++x) {
+                    ASSERT_EQ(large.At(x, y), small.At(x / 2, y / 2))
+                        << "frame " << k << " at " << x << "," << y << " icon " << iconSize;
                 }
             }
         }
