@@ -1,0 +1,219 @@
+#!/bin/bash
+# The meter as a person meets it, one scenario a run.
+#   checks.sh GAUGELET_EXE PROBE_EXE WORK_ROOT SCENARIO
+. "$(dirname "$0")/lib.sh"
+e2e_init "$4" "$1" "$2" "$3"
+
+start_ready() { e2e_start_meter "$@" && e2e_wait_meter_ready; }
+check_exit() { e2e_check "Exit ends the meter with status 0" e2e_exit_meter; }
+geometry_is() { [ "$(e2e_window_geometry)" = "$1" ]; }
+tray_gone() { ! e2e_tray_geometry >/dev/null; }
+tooltip_is() { [ "$(e2e_tooltip | tee -a "$E2E_WORK/tooltips.txt")" = "$1" ]; }
+topmost_is() { e2e_probe windows '#32770' | awk -v want="$1" '$2 == "Gaugelet" { found = int($1 / 8) % 2 == want } END { exit !found }'; }
+store_rect() {
+    local edge
+    for edge in LEFT:$1 TOP:$2 RIGHT:$3 BOTTOM:$4; do e2e_reg_add "$E2E_KEY" "Pos${edge%:*}" REG_DWORD "${edge#*:}"; done
+}
+# Right-clicks at X Y, picks a menu item by KEYS, waits until the menu is gone.
+pick() { e2e_open_menu "$1" "$2" >/dev/null && shift 2 && xdotool key "$@" && e2e_wait_for 10 e2e_menu_gone; }
+
+nt_load() {
+    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    start_ready
+    e2e_check "an idle machine shows frame 0 in both displays" e2e_wait_frames 20 "$E2E_IDLE" idle
+    e2e_check "icon and window show the same frame" [ "$E2E_TRAY_FRAME" = "$E2E_WINDOW_FRAME" ]
+    e2e_start_busy 30 2
+    e2e_check "two busy cores move both displays well away from frame 0" e2e_wait_frames 12 "$E2E_LOADED" loaded
+    e2e_end_busy
+    e2e_check "the displays return to idle when the load stops" e2e_wait_frames 20 "$E2E_IDLE" idle-again
+    check_exit
+}
+
+# A machine that cannot be reached: one message box naming it, then the local load.
+nt_remote() {
+    box_names_host() { [[ "$(e2e_probe windows '#32770')" == *$'Failed to connect to \nnosuchhost'* ]]; }
+    box_gone() { ! e2e_window_geometry Error >/dev/null; }
+    e2e_start_meter nosuchhost
+    e2e_check "a message box says it failed to connect to nosuchhost" e2e_wait_for 30 box_names_host
+    e2e_command 1 Error && e2e_wait_for 10 box_gone || e2e_abort "the message box stays after OK"
+    e2e_wait_meter_ready
+    # The window stays hidden: "Desktop" is off by default.
+    e2e_check "the meter goes on and shows the local load" e2e_wait_frames 20 "t >= 0 && t <= h + 1" local
+    e2e_check "the tooltip names no machine" tooltip_is gaugelet
+    check_exit
+}
+
+nt_interact() {
+    local x y start final before after stored="" edge flag i
+    running() { sleep 1; e2e_window_geometry >/dev/null && kill -0 "$E2E_METER"; }
+    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    start_ready
+    start=$(e2e_window_geometry)
+    set -- $start
+    x=$(($1 + 10)) y=$(($2 + 10))
+    xdotool mousemove "$x" "$y" click 1
+    e2e_check "a click without a move leaves the window in place" geometry_is "$start"
+    # Apart from the click by more than the double-click time.
+    xdotool sleep 0.7 mousedown 1 sleep 0.2 mousemove $((x + 20)) $((y + 10)) sleep 0.2 \
+        mousemove $((x + 50)) $((y + 40)) sleep 0.2 mouseup 1
+    x=$((x + 50)) y=$((y + 40))
+    e2e_check "a drag moves the window by the cursor's offset" e2e_wait_for 5 geometry_is "$(($1 + 50)) $(($2 + 40)) $3 $4"
+    xdotool click 1 key Escape
+    e2e_probe post Gaugelet 16 0 && e2e_command 2
+    e2e_check "Escape, Close and Cancel leave the meter running" running
+
+    set -- $(e2e_open_menu "$x" "$y")
+    e2e_check "a right-click on the window opens the seven-item menu at the cursor" [ "$(e2e_menu_rows "$@") $1" = "7 $x" ]
+    e2e_check "Escape closes the menu" e2e_close_menu
+    set -- $(e2e_tray_geometry)
+    set -- $(e2e_open_menu $(($1 + 10)) $(($2 + 10)))
+    e2e_check "a right-click on the notification icon opens the menu" [ "$(e2e_menu_rows "$@")" = 7 ]
+    e2e_close_menu || e2e_abort "Escape does not close the menu"
+
+    e2e_command 105
+    e2e_check "Always On Top puts the window in the top-most band" e2e_wait_for 5 topmost_is 1
+    e2e_command 105
+    e2e_check "and takes it out again" e2e_wait_for 5 topmost_is 0
+    e2e_command 105
+    e2e_command 106
+    e2e_check "Display On Taskbar off removes the notification icon" e2e_wait_for 10 tray_gone
+    e2e_command 106
+    e2e_check "and on brings it back with a frame" e2e_wait_frames 10 't >= 0' taskbar-on
+
+    e2e_start_busy 30 2
+    e2e_check "two busy cores show a high frame" e2e_wait_frames 10 "$E2E_LOADED" busy
+    e2e_command 103
+    e2e_check "Suspend shows frame 0 under load" e2e_wait_frames 3 't == 0 && w == 0' suspended
+    sleep 2
+    e2e_check "and samples nothing while suspended" e2e_wait_frames 0 't == 0 && w == 0' still-suspended
+    e2e_check "the suspended tooltip says so" tooltip_is "gaugelet (suspended)"
+    e2e_command 103
+    e2e_check "Resume samples the load again" e2e_wait_frames 8 "$E2E_LOADED" resumed
+    e2e_check "the tooltip is plain again" tooltip_is gaugelet
+    e2e_end_busy
+
+    # Up Up Right opens "Processes..." on "Idle"; up from there come
+    # "_Total", then the processes newest first: the busy helper, the meter.
+    e2e_start_busy 40 1
+    pick "$x" "$y" Up Up Right Up Up Return || e2e_abort "cannot choose the busy helper"
+    e2e_check "watching the busy helper shows its full core" e2e_wait_frames 8 "$E2E_LOADED" watch-busy
+    pick "$x" "$y" Up Up Right Up Up Up Return || e2e_abort "cannot choose the meter"
+    e2e_check "watching the meter itself shows idle while the helper works" e2e_wait_frames 8 't <= 1 && w <= 1' watch-meter
+    e2e_end_busy
+    e2e_start_busy 30 2
+    pick "$x" "$y" Up Up Right Up Return || e2e_abort "cannot choose _Total"
+    e2e_check "\"_Total\" returns to the whole processor" e2e_wait_frames 8 "$E2E_LOADED" total
+    e2e_end_busy
+
+    before=$(e2e_probe gdi-objects Gaugelet) || e2e_abort "no GDI object count of the meter"
+    for i in $(seq 100); do
+        e2e_open_menu "$x" "$y" >/dev/null && e2e_close_menu || e2e_abort "menu $i did not open and close"
+    done
+    after=$(e2e_probe gdi-objects Gaugelet) || e2e_abort "no GDI object count of the meter"
+    e2e_check "a hundred menus leak no GDI object ($before before, $after after)" [ "$after" -le "$before" ]
+
+    final=$(e2e_window_geometry)
+    check_exit
+    for edge in LEFT TOP RIGHT BOTTOM; do stored="$stored $(($(e2e_settings_value pos$edge)))"; done
+    set -- $final
+    e2e_check "Exit stores the moved rectangle" [ "$stored" = " $1 $2 $(($1 + $3)) $(($2 + $4))" ]
+    for flag in Desktop TaskBar TopMost; do
+        e2e_check "Exit stores $flag on" [ "$(($(e2e_settings_value $flag)))" = 1 ]
+    done
+    start_ready
+    e2e_check "the next start places the window there" geometry_is "$final"
+    e2e_check "and keeps it top-most" topmost_is 1
+    check_exit
+}
+
+# A skin file stored in the settings shows in both displays; once it is
+# gone the built-in skin returns and the stored path stays.
+nt_skin() {
+    # Four frames of solid colours that no 16-colour palette holds, each
+    # inside a border of the transparent colour.
+    local skin="$E2E_WORK/colours.bmp" colours="FF8000 0080FF 80FF00 FF0080" frames="" colour path
+    for colour in $colours; do frames="$frames ( -size 12x12 xc:#$colour -bordercolor #008080 -border 2 )"; done
+    convert $frames +append -type truecolor "BMP3:$skin" || e2e_abort "cannot write $skin"
+    path=$("$E2E_WINE" winepath -w "$skin" 2>/dev/null) || e2e_abort "no Windows path for $skin"
+    e2e_reg_add "$E2E_KEY" Skin REG_SZ "$path"
+    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    shows_skin_frame() {
+        local tray window shot
+        tray=$(e2e_tray_geometry) && window=$(e2e_window_geometry) && shot=$(e2e_shot skin) || return 1
+        [ "$(e2e_count_colour "$shot" $tray 008080)" = 0 ] || return 1
+        for colour in $colours; do
+            [ "$(e2e_count_colour "$shot" $tray "$colour") $(e2e_count_colour "$shot" $window "$colour")" = "144 144" ] && return
+        done
+        return 1
+    }
+    start_ready
+    e2e_check "both displays show a skin frame in its own colours, its border transparent" e2e_wait_for 20 shows_skin_frame
+    check_exit
+    rm -f "$skin"
+    start_ready
+    e2e_check "without the file the built-in skin shows" e2e_wait_frames 20 't >= 0 && w >= 0' builtin
+    check_exit
+    e2e_check "the stored path stays" [ "$(e2e_settings_value Skin)" = "$path" ]
+}
+
+# Within reach when the world changes: a window stored off every screen
+# comes back and one partly shown stays, the icon returns with a restarted
+# shell, and a stray right click in the menu picks nothing.
+nt_reach() {
+    on_screen_20x20() {
+        set -- $(e2e_window_geometry)
+        (($1 >= 0 && $2 >= 0 && $1 + $3 <= 1024 && $2 + $4 <= 768 && $3 == 20 && $4 == 20))
+    }
+    running_with_menu() { sleep 1; kill -0 "$E2E_METER" && e2e_menu_geometry >/dev/null; }
+    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    store_rect 3000 2000 3020 2020
+    start_ready
+    e2e_check "a window stored off every screen shows on it, its size kept" on_screen_20x20
+    e2e_check "and nothing is written back before Exit" [ "$(($(e2e_settings_value PosLEFT)))" = 3000 ]
+    set -- $(e2e_window_geometry)
+    set -- $(e2e_open_menu $(($1 + 10)) $(($2 + 10)))
+    # "Exit" is the last of seven 17-pixel rows.
+    [ "$(e2e_menu_rows "$@")" = 7 ] || e2e_abort "the menu has not seven rows: $*"
+    xdotool mousemove $(($1 + 20)) $(($2 + $4 - 11)) sleep 0.3 click 3
+    e2e_check "a right click on Exit leaves the meter running and the menu open" running_with_menu
+    e2e_close_menu || e2e_abort "Escape does not close the menu"
+    e2e_command 103
+    e2e_check "Suspend shows frame 0" e2e_wait_frames 5 't == 0 && w == 0' suspended
+    e2e_probe delete-icon Gaugelet 0xFFFFFFFF || e2e_abort "cannot delete the meter's icon"
+    e2e_check "a restarting shell loses the icon" e2e_wait_for 10 tray_gone
+    e2e_probe post '*' TaskbarCreated 0 || e2e_abort "cannot broadcast TaskbarCreated"
+    e2e_check "TaskbarCreated brings it back with the current frame" e2e_wait_frames 10 't == 0' shell-restarted
+    e2e_check "and the current tooltip" tooltip_is "gaugelet (suspended)"
+    check_exit
+    store_rect 1014 100 1034 120
+    start_ready
+    e2e_check "a window partly on the screen stays exactly where it was stored" geometry_is "1014 100 20 20"
+    check_exit
+}
+
+# The 9x family: the statistic that the probe writes under HKEY_DYN_DATA,
+# and a menu without the process list.
+win9x() {
+    local load frame
+    e2e_reg_add 'HKCU\Software\Wine\AppDefaults\gaugelet.exe' Version REG_SZ win98
+    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    e2e_reg_add 'HKLM\System\CurrentControlSet\Control\PerfStats\Enum\KERNEL\CPUUsage' Name REG_SZ 'CPU Usage'
+    # The statistic lives as long as the wineserver, which the meter keeps;
+    # until it is written the meter shows no frame.
+    e2e_start_meter
+    e2e_wait_for 30 e2e_window_geometry >/dev/null || e2e_abort "the meter shows no window"
+    for load in 100 0 50; do
+        e2e_probe dyn-set 'PerfStats\StatData' 'KERNEL\CPUUsage' "$load" || e2e_abort "cannot write the statistic"
+        frame=$((11 * load / 100))
+        e2e_check "a load of $load% shows frame $frame in both displays" \
+            e2e_wait_frames 10 "t == $frame && w == $frame" "load-$load"
+    done
+    set -- $(e2e_window_geometry)
+    set -- $(e2e_open_menu $(($1 + 10)) $(($2 + 10)))
+    e2e_check "the menu has six items, no Processes..." [ "$(e2e_menu_rows "$@")" = 6 ]
+    e2e_close_menu || e2e_abort "Escape does not close the menu"
+    check_exit
+}
+
+"$4"
+e2e_finish
