@@ -138,6 +138,7 @@ TEST_F(SyntheticPerfDataTest, AnObjectKeepsItsSourceAndAFailedReadFails) {
         return answer;
     });
     SyntheticPerfData layer(system, m_system);
+    m_system.m_processes = {{4, u"System", 10}};  // either source can serve
     const std::int32_t kLost = win32::kErrorFileNotFound;
     const struct {
         const char* object;
