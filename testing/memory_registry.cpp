@@ -12,26 +12,13 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// Runs of separators count as one; separators at either end are ignored.
 std::string Join(const std::string& parent, const std::string& subKey) {
-    std::string path;
-    for (char c : Lower(parent + "\\" + subKey)) {
-        if (c != '\\' || (!path.empty() && path.back() != '\\')) {
-            path.push_back(c);
-        }
-    }
-    if (!path.empty() && path.back() == '\\') {
-        path.pop_back();
-    }
-    return path;
+    return Lower(parent.empty() || subKey.empty() ? parent + subKey : parent + "\\" + subKey);
 }
 
-const char* RootName(win32::RegKey root) {
-    if (root == win32::kRootCurrentUser) return "HKCU";
-    if (root == win32::kRootLocalMachine) return "HKLM";
-    if (root == win32::kRootPerformanceData) return "HKPD";
-    if (root == win32::kRootDynData) return "HKDD";
-    return "HK";
+// Their values are made at each read, under any path.
+bool IsSpecialRoot(win32::RegKey root) {
+    return root == win32::kRootPerformanceData || root == win32::kRootDynData;
 }
 
 }  // namespace
@@ -65,10 +52,7 @@ std::int32_t MemoryRegistry::OpenKey(win32::RegKey root, const std::string& subK
     if (!Resolve(root, subKey, handle)) {
         return win32::kErrorInvalidHandle;
     }
-    // The special roots open any path; their values come from the handlers.
-    const bool special =
-        handle.root == win32::kRootPerformanceData || handle.root == win32::kRootDynData;
-    if (!special && !handle.path.empty() && m_keys.count(Id(handle)) == 0) {
+    if (!IsSpecialRoot(handle.root) && !handle.path.empty() && m_keys.count(Id(handle)) == 0) {
         return win32::kErrorFileNotFound;
     }
     *result = NewHandle(handle);
@@ -81,12 +65,7 @@ std::int32_t MemoryRegistry::CreateKey(win32::RegKey root, const std::string& su
     if (!Resolve(root, subKey, handle)) {
         return win32::kErrorInvalidHandle;
     }
-    Handle parent = handle;
-    for (std::size_t end = 0; end != std::string::npos;) {
-        end = handle.path.find('\\', end + 1);
-        parent.path = handle.path.substr(0, end);
-        m_keys[Id(parent)];
-    }
+    m_keys[Id(handle)];
     *result = NewHandle(handle);
     return win32::kErrorSuccess;
 }
@@ -98,14 +77,11 @@ std::int32_t MemoryRegistry::QueryValue(win32::RegKey key, const std::string& na
     if (!Resolve(key, "", handle)) {
         return win32::kErrorInvalidHandle;
     }
-    const SpecialRootHandler* special =
-        handle.root == win32::kRootPerformanceData                ? &m_perfHandler
-        : handle.root == win32::kRootDynData && m_dynHandler       ? &m_dynHandler
-                                                                   : nullptr;
-    if (special != nullptr) {
+    if (IsSpecialRoot(handle.root)) {
         m_specialReads.push_back(handle.path + "\\" + name);
-        return *special ? (*special)(handle.machine, handle.path, name, type, data, size)
-                        : win32::kErrorFileNotFound;
+    }
+    if (handle.root == win32::kRootPerformanceData && m_perfHandler) {
+        return m_perfHandler(handle.machine, handle.path, name, type, data, size);
     }
     const auto keyFound = m_keys.find(Id(handle));
     if (keyFound == m_keys.end() || keyFound->second.count(Lower(name)) == 0) {
@@ -137,7 +113,7 @@ std::int32_t MemoryRegistry::SetValue(win32::RegKey key, const std::string& name
         return win32::kErrorInvalidHandle;
     }
     m_keys[Id(handle)][Lower(name)] = Value{type, std::vector<std::uint8_t>(data, data + size)};
-    m_writes.push_back(std::string(RootName(handle.root)) + "\\" + handle.path + "\\" + name);
+    ++m_writeCount;
     return win32::kErrorSuccess;
 }
 
@@ -165,33 +141,7 @@ void MemoryRegistry::Put(const std::string& machine, win32::RegKey root,
     SetValue(key, name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     CloseKey(key);
     CloseKey(base);
-    m_writes.pop_back();
-}
-
-void MemoryRegistry::PutString(const std::string& machine, win32::RegKey root,
-                               const std::string& subKey, const std::string& name,
-                               const std::string& text) {
-    Put(machine, root, subKey, name, win32::kRegSz,
-        std::vector<std::uint8_t>(text.c_str(), text.c_str() + text.size() + 1));
-}
-
-void MemoryRegistry::PutDword(const std::string& machine, win32::RegKey root,
-                              const std::string& subKey, const std::string& name,
-                              std::uint32_t value) {
-    std::vector<std::uint8_t> bytes(4);
-    std::memcpy(bytes.data(), &value, 4);
-    Put(machine, root, subKey, name, win32::kRegDword, bytes);
-}
-
-void MemoryRegistry::PutMultiString(const std::string& machine, win32::RegKey root,
-                                    const std::string& subKey, const std::string& name,
-                                    const std::vector<std::string>& strings) {
-    std::vector<std::uint8_t> bytes;
-    for (const std::string& text : strings) {
-        bytes.insert(bytes.end(), text.c_str(), text.c_str() + text.size() + 1);
-    }
-    bytes.push_back(0);
-    Put(machine, root, subKey, name, win32::kRegMultiSz, bytes);
+    --m_writeCount;
 }
 
 void MemoryRegistry::SetMachineAnswers(const std::string& machine, bool answers) {

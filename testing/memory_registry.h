@@ -1,6 +1,7 @@
 // An in-memory registry for tests: keys and values per machine, value names
-// and key paths matched without regard to case, like the real one.
-// HKEY_PERFORMANCE_DATA and HKEY_DYN_DATA can be answered by a callback.
+// and key paths matched without regard to case, like the real one. The
+// special roots open any path; HKEY_PERFORMANCE_DATA can be answered by a
+// callback.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,9 @@
 
 class MemoryRegistry : public RegistryApi {
 public:
-    // Answers a value read under a special root, as RegQueryValueExA would:
-    // machine ("" local), sub-key path below the root, value name.
-    using SpecialRootHandler = std::function<std::int32_t(
+    // Answers a value read under HKEY_PERFORMANCE_DATA, as RegQueryValueExA
+    // would: machine ("" local), sub-key path below the root, value name.
+    using PerformanceDataHandler = std::function<std::int32_t(
         const std::string& machine, const std::string& subKey, const std::string& name,
         std::uint32_t* type, std::uint8_t* data, std::uint32_t* size)>;
 
@@ -32,20 +33,32 @@ public:
     std::int32_t ConnectRegistry(const std::string& machine, win32::RegKey root,
                                  win32::RegKey* result) override;
 
-    // Test set-up, without handles and outside the write log.
+    // Test set-up, without handles and outside the write count.
     void Put(const std::string& machine, win32::RegKey root, const std::string& subKey,
              const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& bytes);
     void PutString(const std::string& machine, win32::RegKey root, const std::string& subKey,
-                   const std::string& name, const std::string& text);  // REG_SZ with its zero
+                   const std::string& name, const std::string& text) {  // REG_SZ with its zero
+        Put(machine, root, subKey, name, win32::kRegSz, {text.c_str(), text.c_str() + text.size() + 1});
+    }
     void PutDword(const std::string& machine, win32::RegKey root, const std::string& subKey,
-                  const std::string& name, std::uint32_t value);
+                  const std::string& name, std::uint32_t value) {
+        Put(machine, root, subKey, name, win32::kRegDword,
+            {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
+             std::uint8_t(value >> 24)});
+    }
     void PutMultiString(const std::string& machine, win32::RegKey root, const std::string& subKey,
-                        const std::string& name, const std::vector<std::string>& strings);
+                        const std::string& name, const std::vector<std::string>& strings) {
+        std::vector<std::uint8_t> bytes;
+        for (const std::string& text : strings) {
+            bytes.insert(bytes.end(), text.c_str(), text.c_str() + text.size() + 1);
+        }
+        bytes.push_back(0);
+        Put(machine, root, subKey, name, win32::kRegMultiSz, bytes);
+    }
 
-    void SetPerformanceDataHandler(SpecialRootHandler handler) {
+    void SetPerformanceDataHandler(PerformanceDataHandler handler) {
         m_perfHandler = std::move(handler);
     }
-    void SetDynDataHandler(SpecialRootHandler handler) { m_dynHandler = std::move(handler); }
     // Machines whose registry ConnectRegistry reaches; the local one ("")
     // always answers.
     void SetMachineAnswers(const std::string& machine, bool answers);
@@ -54,8 +67,7 @@ public:
     int ConnectAttempts() const { return m_connectAttempts; }
     // Handles opened or connected and not yet closed.
     int OpenHandleCount() const { return static_cast<int>(m_handles.size()); }
-    // Every write, in order: "root\\subkey\\name" as given.
-    const std::vector<std::string>& WriteLog() const { return m_writes; }
+    int WriteCount() const { return m_writeCount; }
     // Every value read of a special root, in order: "subkey\\name".
     const std::vector<std::string>& SpecialReadLog() const { return m_specialReads; }
 
@@ -67,7 +79,7 @@ private:
     struct Handle {
         std::string machine;
         win32::RegKey root = 0;
-        std::string path;  // normalised, lower-case
+        std::string path;  // lower-case
     };
     static std::string Id(const Handle& handle);
 
@@ -78,9 +90,8 @@ private:
     std::map<win32::RegKey, Handle> m_handles;
     win32::RegKey m_nextHandle = 0x1000;
     std::set<std::string> m_answeringMachines;
-    SpecialRootHandler m_perfHandler;
-    SpecialRootHandler m_dynHandler;
-    std::vector<std::string> m_writes;
+    PerformanceDataHandler m_perfHandler;
     std::vector<std::string> m_specialReads;
+    int m_writeCount = 0;
     int m_connectAttempts = 0;
 };

@@ -37,9 +37,9 @@ TEST_F(Meter, SettingsAreStoredOnExitAndSessionEndAndReadBack) {
         window.Command(win32::kIdCancel);
         window.Send(win32::kWmEndSession, 0);
         EXPECT_EQ(window.m_endResult, -1);
-        EXPECT_TRUE(registry.WriteLog().empty());
+        EXPECT_EQ(registry.WriteCount(), 0);
         window.Send(win32::kWmEndSession, 1);
-        EXPECT_EQ(registry.WriteLog().size(), 7u);
+        EXPECT_EQ(registry.WriteCount(), 7);
         window.Command(meter::kCmdDisplayOnDesktop);
         window.Command(meter::kCmdDisplayOnTaskbar);
         window.Command(meter::kCmdDisplayOnDesktop);
@@ -53,7 +53,7 @@ TEST_F(Meter, SettingsAreStoredOnExitAndSessionEndAndReadBack) {
         window.Command(meter::kCmdExit);
         EXPECT_EQ(window.m_endResult, win32::kIdOk);
     });
-    EXPECT_EQ(registry.WriteLog().size(), 14u);
+    EXPECT_EQ(registry.WriteCount(), 14);
     window.m_screen.left = -1024;
     Run([&](CGaugeletDlg&) {
         window.Tick();

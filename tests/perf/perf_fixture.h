@@ -1,12 +1,9 @@
-// A registry in memory whose performance root serves blocks made by the
-// builder, keyed by machine and title-index text, with the real key's
-// short-buffer answer.
+// The performance query over blocks made by the builder, stored under the
+// in-memory registry's performance root by machine and title-index text.
 #pragma once
 
 #include <cstring>
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -36,9 +33,8 @@ inline perf::BlockSpec OneObject(std::uint32_t index, const std::vector<std::u16
 }
 
 inline std::vector<std::uint8_t> Block(std::uint32_t index,
-                                       const std::vector<std::u16string>& names,
-                                       std::uint64_t idle = 0) {
-    return perf::BuildPerfBlock(OneObject(index, names, idle));
+                                       const std::vector<std::u16string>& names) {
+    return perf::BuildPerfBlock(OneObject(index, names));
 }
 
 class PerfQueryTest : public ::testing::Test {
@@ -49,52 +45,38 @@ protected:
         g_nPerfDataUsers = 0;
         m_registry.PutMultiString("", win32::kRootLocalMachine, perf::kCounterTableKey,
                                   perf::kCounterTableValue,
-                                  {"2", "System", "6", "% Processor Time", "142", "% User Time",
-                                   "230", "Process", "238", "Processor"});
-        m_registry.SetPerformanceDataHandler(
-            [this](const std::string& machine, const std::string&, const std::string& name,
-                   std::uint32_t*, std::uint8_t* data, std::uint32_t* size) {
-                ++m_fetchCalls;
-                const auto found = m_blocks.find({machine, name});
-                if (found == m_blocks.end() || size == nullptr) {
-                    return win32::kErrorFileNotFound;
-                }
-                const std::vector<std::uint8_t>& block = found->second;
-                if (data == nullptr || *size < block.size()) {
-                    *size = m_reportsSize ? static_cast<std::uint32_t>(block.size()) : *size;
-                    return win32::kErrorMoreData;
-                }
-                std::memcpy(data, block.data(), block.size());
-                *size = static_cast<std::uint32_t>(block.size());
-                return win32::kErrorSuccess;
-            });
+                                  {"6", "% Processor Time", "142", "% User Time", "230",
+                                   "Process", "238", "Processor"});
+    }
+    // A query takes with it every hold and handle it made.
+    void TearDown() override {
+        EXPECT_EQ(g_nPerfDataUsers.load(), 0);
+        EXPECT_EQ(m_registry.OpenHandleCount(), 0);
     }
 
     void Serve(const std::string& name, const std::vector<std::uint8_t>& block,
                const std::string& machine = "") {
-        m_blocks[{machine, name}] = block;
+        m_registry.Put(machine, win32::kRootPerformanceData, "", name, win32::kRegBinary, block);
     }
+    std::size_t Reads() const { return m_registry.SpecialReadLog().size(); }
 
     MemoryRegistry m_registry;
     FakeSystem m_system;
-    std::map<std::pair<std::string, std::string>, std::vector<std::uint8_t>> m_blocks;
-    bool m_reportsSize = true;
-    int m_fetchCalls = 0;
 };
 
 struct Sampled {
     bool ok = false;
     std::uint64_t value = 0;  // the first 8 bytes
-    std::uint32_t size = 0;
     std::uint32_t type = 0;
 };
 
 inline Sampled SampleOf(CPerfQuery& query) {
     Sampled sample;
     std::uint8_t* data = nullptr;
-    sample.ok = query.Sample(data, sample.size, sample.type);
+    std::uint32_t size = 0;
+    sample.ok = query.Sample(data, size, sample.type);
     if (sample.ok) {
-        std::memcpy(&sample.value, data, sample.size < 8 ? sample.size : 8);
+        std::memcpy(&sample.value, data, size < 8 ? size : 8);
         delete[] data;
     }
     return sample;

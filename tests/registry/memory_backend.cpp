@@ -3,6 +3,4 @@
 
 std::unique_ptr<RegistryApi> MakeRegistryBackend() { return std::make_unique<MemoryRegistry>(); }
 
-std::string UnreachableMachineName() { return "\\\\nosuchhost"; }
-
 void ForgetTestKey(const std::string&) {}  // every test gets a fresh registry

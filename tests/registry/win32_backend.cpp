@@ -5,6 +5,4 @@
 
 std::unique_ptr<RegistryApi> MakeRegistryBackend() { return std::make_unique<Win32Registry>(); }
 
-std::string UnreachableMachineName() { return "\\\\nosuchhost"; }
-
 void ForgetTestKey(const std::string& path) { RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str()); }
