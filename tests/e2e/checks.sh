@@ -105,12 +105,16 @@ nt_interact() {
     e2e_check "\"_Total\" returns to the whole processor" e2e_wait_frames 8 "$E2E_LOADED" total
     e2e_end_busy
 
+    # Suspended, no new frame can swap icons between the two counts.
+    e2e_command 103
+    e2e_wait_frames 5 't == 0 && w == 0' before-menus || e2e_abort "Suspend does not show frame 0"
     before=$(e2e_probe gdi-objects Gaugelet) || e2e_abort "no GDI object count of the meter"
     for i in $(seq 100); do
         e2e_open_menu "$x" "$y" >/dev/null && e2e_close_menu || e2e_abort "menu $i did not open and close"
     done
     after=$(e2e_probe gdi-objects Gaugelet) || e2e_abort "no GDI object count of the meter"
     e2e_check "a hundred menus leak no GDI object ($before before, $after after)" [ "$after" -le "$before" ]
+    e2e_command 103
 
     final=$(e2e_window_geometry)
     check_exit
