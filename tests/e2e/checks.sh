@@ -16,6 +16,13 @@ store_rect() {
 }
 # Right-clicks at X Y, picks a menu item by KEYS, waits until the menu is gone.
 pick() { e2e_open_menu "$1" "$2" >/dev/null && shift 2 && xdotool key "$@" && e2e_wait_for 10 e2e_menu_gone; }
+# The 9x family, whose load statistic the probe writes under HKEY_DYN_DATA.
+as_9x() {
+    e2e_reg_add 'HKCU\Software\Wine\AppDefaults\gaugelet.exe' Version REG_SZ win98
+    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    e2e_reg_add 'HKLM\System\CurrentControlSet\Control\PerfStats\Enum\KERNEL\CPUUsage' Name REG_SZ 'CPU Usage'
+}
+set_load() { e2e_probe dyn-set 'PerfStats\StatData' 'KERNEL\CPUUsage' "$1" || e2e_abort "cannot write the statistic"; }
 
 nt_load() {
     e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
@@ -105,12 +112,16 @@ nt_interact() {
     e2e_check "\"_Total\" returns to the whole processor" e2e_wait_frames 8 "$E2E_LOADED" total
     e2e_end_busy
 
+    # Suspended, no new frame can swap icons between the two counts.
+    e2e_command 103
+    e2e_wait_frames 5 't == 0 && w == 0' before-menus || e2e_abort "Suspend does not show frame 0"
     before=$(e2e_probe gdi-objects Gaugelet) || e2e_abort "no GDI object count of the meter"
     for i in $(seq 100); do
         e2e_open_menu "$x" "$y" >/dev/null && e2e_close_menu || e2e_abort "menu $i did not open and close"
     done
     after=$(e2e_probe gdi-objects Gaugelet) || e2e_abort "no GDI object count of the meter"
     e2e_check "a hundred menus leak no GDI object ($before before, $after after)" [ "$after" -le "$before" ]
+    e2e_command 103
 
     final=$(e2e_window_geometry)
     check_exit
@@ -191,19 +202,16 @@ nt_reach() {
     check_exit
 }
 
-# The 9x family: the statistic that the probe writes under HKEY_DYN_DATA,
-# and a menu without the process list.
+# The 9x family: the load it is given, and a menu without the process list.
 win9x() {
     local load frame
-    e2e_reg_add 'HKCU\Software\Wine\AppDefaults\gaugelet.exe' Version REG_SZ win98
-    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
-    e2e_reg_add 'HKLM\System\CurrentControlSet\Control\PerfStats\Enum\KERNEL\CPUUsage' Name REG_SZ 'CPU Usage'
+    as_9x
     # The statistic lives as long as the wineserver, which the meter keeps;
     # until it is written the meter shows no frame.
     e2e_start_meter
     e2e_wait_for 30 e2e_window_geometry >/dev/null || e2e_abort "the meter shows no window"
     for load in 100 0 50; do
-        e2e_probe dyn-set 'PerfStats\StatData' 'KERNEL\CPUUsage' "$load" || e2e_abort "cannot write the statistic"
+        set_load "$load"
         frame=$((11 * load / 100))
         e2e_check "a load of $load% shows frame $frame in both displays" \
             e2e_wait_frames 10 "t == $frame && w == $frame" "load-$load"
@@ -213,6 +221,67 @@ win9x() {
     e2e_check "the menu has six items, no Processes..." [ "$(e2e_menu_rows "$@")" = 6 ]
     e2e_close_menu || e2e_abort "Escape does not close the menu"
     check_exit
+}
+
+# At 96, 144 and 192 dpi both displays show the built-in skin's frames 0 and
+# 11 pixel for pixel, scaled by nearest neighbour to the tray's icon size and
+# to the window's DPI.
+nt_dpi() {
+    local dpi side load
+    # SHOT FRAME SIZE KEYED ROWS X Y W H: somewhere in the region, frame FRAME
+    # scaled to SIZE, each pixel the source pixel whose centre is nearest,
+    # transparent ones showing KEYED in the first ROWS rows and black below.
+    shows_frame() {
+        { e2e_region_colours "$E2E_ROOT/res/skin130.bmp" $((16 * $2)) 0 16 16; e2e_region_colours "$1" "$6" "$7" "$8" "$9"; } |
+            awk -v n="$3" -v keyed="$4" -v rows="$5" -v w="$8" -v h="$9" '
+                NR <= 256 { src[(NR - 1) % 16, int((NR - 1) / 16)] = $1; next }
+                { shot[(NR - 257) % w, int((NR - 257) / w)] = $1 }
+                END {
+                    if (NR != 256 + w * h) exit 1
+                    for (oy = 0; oy + n <= h; oy++) for (ox = 0; ox + n <= w; ox++) {
+                        ok = 1
+                        for (j = 0; ok && j < n; j++) for (i = 0; ok && i < n; i++) {
+                            want = src[int((2 * i + 1) * 8 / n), int((2 * j + 1) * 8 / n)]
+                            if (want == "008080") want = j < rows ? keyed : "000000"
+                            ok = shot[ox + i, oy + j] == want
+                        }
+                        if (ok) exit 0
+                    }
+                    exit 1
+                }'
+    }
+    # Wine's tray has one slot as high as its window, the icon 2 pixels in.
+    # Wine's shell32 sends an icon's mask in (SIZE * SIZE + 15) / 16 * 2 bytes,
+    # though its rows are padded to 16 bits: a 24-pixel icon loses 6 rows of
+    # it. On a bare X server Wine draws the window's keyed button face black.
+    both_show() {
+        local tray window shot size
+        tray=$(e2e_tray_geometry) && window=$(e2e_window_geometry) && shot=$(e2e_shot "$dpi-$1") || return 1
+        set -- "$1" $tray
+        size=$(($5 - 4))
+        shows_frame "$shot" "$1" "$size" FFFFFF $(((size * size + 15) / 16 / ((size + 15) / 16))) "$2" "$3" "$5" "$5" &&
+            shows_frame "$shot" "$1" $((16 * dpi / 96)) 000000 999 $window &&
+            [ "$(e2e_count_colour "$shot" $window F5F5F5)" = 0 ]
+    }
+    as_9x
+    store_rect 300 200 320 220
+    for dpi in 96 144 192; do
+        # The tray and the meter read the DPI as they start.
+        e2e_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$dpi"
+        timeout 20 "$E2E_WINE" wineserver -k
+        e2e_start_meter
+        e2e_wait_for 30 e2e_window_geometry >/dev/null || e2e_abort "no meter window at $dpi dpi"
+        set_load 0
+        e2e_wait_meter_ready
+        side=$((20 * dpi / 96))
+        e2e_check "at $dpi dpi the window is $side pixels square where it was stored" geometry_is "300 200 $side $side"
+        for load in 0 100; do
+            set_load "$load"
+            e2e_check "at $dpi dpi both displays show frame $((11 * load / 100)) scaled pixel for pixel" \
+                e2e_wait_for 10 both_show $((11 * load / 100))
+        done
+        check_exit
+    done
 }
 
 "$4"

@@ -12,9 +12,7 @@ e2e_abort() { e2e_log "FAILED: $*"; exit 1; }
 
 # A failed check is counted and the script goes on, so one run reports all.
 e2e_check() {
-    local what=$1
-    shift
-    if "$@"; then e2e_log "ok: $what"; else e2e_log "FAIL: $what"; E2E_FAILURES=$((E2E_FAILURES + 1)); fi
+    if "${@:2}"; then e2e_log "ok: $1"; else e2e_log "FAIL: $1"; E2E_FAILURES=$((E2E_FAILURES + 1)); fi
 }
 
 e2e_no_crash() { ! grep -q -i -E 'unhandled (exception|page fault)' "$E2E_WORK/meter.log"; }
@@ -95,11 +93,7 @@ e2e_end_busy() { kill "$E2E_BUSY" 2>/dev/null; timeout 20 tail --pid="$E2E_BUSY"
 # Runs a command until it succeeds, at most SECONDS seconds.
 e2e_wait_for() {
     local end=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.2
-    done
+    until "${@:2}"; do [ "$SECONDS" -lt "$end" ] && sleep 0.2 || return 1; done
 }
 
 # "x y width height" on the screen of the first shown top-level X window
@@ -177,9 +171,8 @@ e2e_menu_rows() { (($4 % 17 == 6)) && echo $((($4 - 6) / 17)) || echo -1; }
 # The meter's tooltip text, read by hovering over the notification icon;
 # Wine's tray shows it after more than one move over the icon.
 e2e_tooltip() {
-    local tray
-    tray=$(e2e_tray_geometry) || return 1
-    set -- $tray
+    set -- $(e2e_tray_geometry)
+    [ $# = 4 ] || return 1
     xdotool mousemove 300 300 sleep 0.3 mousemove $(($1 + 8)) $(($2 + 8)) sleep 0.1 \
         mousemove $(($1 + 10)) $(($2 + 10)) sleep 0.1 mousemove $(($1 + 11)) $(($2 + 11))
     e2e_wait_for 10 e2e_probe windows tooltips_class32 >"$E2E_WORK/tooltip.txt"
@@ -195,6 +188,4 @@ e2e_meter_shows() {
         e2e_abort "the meter shows an error: $(e2e_probe windows '#32770' | tr '\n' ' ')"
     tray=$(e2e_tray_geometry) && shot=$(e2e_shot ready) && e2e_region_colours "$shot" $tray | grep -q -v -x FFFFFF
 }
-e2e_wait_meter_ready() {
-    e2e_wait_for 30 e2e_meter_shows || e2e_abort "the meter showed no notification icon within 30 s"
-}
+e2e_wait_meter_ready() { e2e_wait_for 30 e2e_meter_shows || e2e_abort "the meter showed no notification icon within 30 s"; }

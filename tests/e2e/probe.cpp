@@ -148,9 +148,6 @@ int main(int argc, char** argv) {
     if (is("windows", 1)) return ShownWindows(argv[2]);
     if (is("gdi-objects", 1)) return CountGdiObjects(argv[2]);
     if (is("busy", 2)) return Busy(argv[2], argv[3]);
-    std::fputs(
-        "usage: probe dyn-set KEY NAME NUMBER | post TITLE MESSAGE WPARAM | delete-icon TITLE ID\n"
-        "       | windows CLASS | gdi-objects TITLE | busy SECONDS THREADS\n",
-        stderr);
+    std::fputs("usage: probe dyn-set|post|delete-icon|windows|gdi-objects|busy ARGS...\n", stderr);
     return 2;
 }
