@@ -4,7 +4,7 @@ namespace {
 
 // A frame is drawn when it changes, or when a display has not shown it yet.
 TEST_F(Meter, FramesFollowTheLoadAndOnlyAChangeIsDrawn) {
-    Store("Desktop", 1);
+    Store({{"Desktop", 1}});
     Run([&](CGaugeletDlg&) {
         EXPECT_EQ(Ticks(3, 50), (Lines{"-1 -1 r1 d0", "5 5 r1 d2", "5 5 r1 d0"}));
         EXPECT_EQ(Tick(100), "11 11 r1 d2");
@@ -85,7 +85,7 @@ TEST_F(Meter, OnNineXTheStatisticInPercentPicksTheFrame) {
     registry.PutDword("", win32::kRootLocalMachine,
                       "System\\CurrentControlSet\\Control\\PerfStats\\Enum\\KERNEL\\CPUUsage",
                       "Name", 1);
-    Store("Desktop", 1);
+    Store({{"Desktop", 1}});
     Run([&](CGaugeletDlg&) {
         for (const auto& [percent, shown] : {std::pair<std::uint8_t, const char*>(0, "0 0 r0 d2"),
                                              {100, "11 11 r0 d2"}, {50, "5 5 r0 d2"},
