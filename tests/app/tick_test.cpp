@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "tests/app/meter_fixture.h"
 
 namespace {
@@ -22,14 +24,13 @@ TEST_F(Meter, FramesFollowTheLoadAndOnlyAChangeIsDrawn) {
         EXPECT_EQ(Tip(), "gaugelet");
         EXPECT_EQ(Tick(0), "1 1 r1 d2");  // 15 % since the last sample: the frame before
 
-        window.Command(meter::kCmdDisplayOnTaskbar);
-        EXPECT_EQ(Tick(50), "-1 5 r1 d1");
-        window.Command(meter::kCmdDisplayOnTaskbar);
-        EXPECT_EQ(Tick(50), "5 5 r1 d2");
-        window.Command(meter::kCmdDisplayOnDesktop);
-        EXPECT_EQ(Tick(100), "11 5 r1 d1");
-        window.Command(meter::kCmdDisplayOnDesktop);
-        EXPECT_EQ(Tick(100), "11 11 r1 d2");
+        for (const auto& [display, load, shown] :
+             {std::tuple(meter::kCmdDisplayOnTaskbar, 50, "-1 5 r1 d1"),
+              {meter::kCmdDisplayOnTaskbar, 50, "5 5 r1 d2"}, {meter::kCmdDisplayOnDesktop, 100, "11 5 r1 d1"},
+              {meter::kCmdDisplayOnDesktop, 100, "11 11 r1 d2"}}) {
+            window.Command(display);
+            EXPECT_EQ(Tick(load), shown);
+        }
     });
 }
 
