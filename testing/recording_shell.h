@@ -23,12 +23,8 @@ public:
     };
 
     bool AddNotifyIcon(const win32::NotifyIconDataA& data) override { return Take(data, kAdd); }
-    bool ModifyNotifyIcon(const win32::NotifyIconDataA& data) override {
-        return Take(data, kModify);
-    }
-    bool DeleteNotifyIcon(const win32::NotifyIconDataA& data) override {
-        return Take(data, kDelete);
-    }
+    bool ModifyNotifyIcon(const win32::NotifyIconDataA& data) override { return Take(data, kModify); }
+    bool DeleteNotifyIcon(const win32::NotifyIconDataA& data) override { return Take(data, kDelete); }
     // As the system does: the same number for the same name, from 0xC000 on.
     std::uint32_t RegisterMessageName(const std::string& name) override {
         const auto number = static_cast<std::uint32_t>(0xC000 + m_messages.size());

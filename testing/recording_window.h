@@ -16,6 +16,7 @@
 class RecordingWindow : public WindowApi {
 public:
     static constexpr WindowHandle kDialog = 0x5000;
+    using Items = std::vector<std::string>;  // "id text", " *" when checked, " >" for a pop-up
 
     // Each run is a new window, shown as its template is.
     std::intptr_t RunModalDialog(std::uint32_t, DialogSink& sink) override {
@@ -33,48 +34,43 @@ public:
         return m_endResult;
     }
     void EndDialog(WindowHandle, std::intptr_t result) override { m_endResult = result; }
-    void SetWindowTitle(WindowHandle, const std::string&) override {}
     std::uint32_t GetExStyle(WindowHandle) override { return m_exStyle; }
     void SetExStyle(WindowHandle, std::uint32_t exStyle) override { m_exStyle = exStyle; }
     bool OffersLayeredWindows() override { return m_offersLayered; }
     bool SetLayeredAttributes(WindowHandle, ColorRef, std::uint8_t, std::uint32_t) override {
         return m_offersLayered;
     }
-    void SetIcon(WindowHandle, std::uint32_t, IconHandle) override {}
     void SetWindowPos(WindowHandle, InsertAfter insertAfter, std::int32_t x, std::int32_t y,
                       std::int32_t width, std::int32_t height, std::uint32_t flags) override {
         if ((flags & win32::kSwpNoZOrder) == 0) {
             m_zOrder.push_back(insertAfter);
         }
-        const bool move = (flags & win32::kSwpNoMove) == 0;
-        const bool size = (flags & win32::kSwpNoSize) == 0;
-        const WindowRect was = m_rect;
-        m_rect.left = move ? x : was.left;
-        m_rect.top = move ? y : was.top;
-        m_rect.right = m_rect.left + (size ? width : was.right - was.left);
-        m_rect.bottom = m_rect.top + (size ? height : was.bottom - was.top);
+        if ((flags & win32::kSwpNoMove) != 0) {
+            x = m_rect.left;
+            y = m_rect.top;
+        }
+        if ((flags & win32::kSwpNoSize) != 0) {
+            width = m_rect.right - m_rect.left;
+            height = m_rect.bottom - m_rect.top;
+        }
+        m_rect = {x, y, x + width, y + height};
     }
     void ShowWindow(WindowHandle, bool show) override { m_visible = show; }
     bool IsVisible(WindowHandle) override { return m_visible; }
-    bool IsMinimised(WindowHandle) override { return false; }
     WindowRect GetWindowRect(WindowHandle) override { return m_rect; }
-    WindowRect GetClientRect(WindowHandle) override { return {}; }
     // One screen: a window on no part of it goes to its work area.
     MonitorFit FitToMonitors(const WindowRect& r) override {
         const WindowRect& s = m_screen;
         return {std::max(s.left, r.left) < std::min(s.right, r.right) &&
                     std::max(s.top, r.top) < std::min(s.bottom, r.bottom),
-                m_workArea};
+                {0, 0, 1024, 740}};
     }
     void SetTimer(WindowHandle, std::uint32_t id, std::uint32_t ms) override { m_timers[id] = ms; }
     void KillTimer(WindowHandle, std::uint32_t id) override { m_timers.erase(id); }
     ScreenPoint GetCursorPos() override { return m_cursor; }
     void SetCapture(WindowHandle) override { m_captured = true; }
     void ReleaseCapture() override { m_captured = false; }
-    MenuHandle CreatePopupMenu() override {
-        m_menus[++m_lastMenu];
-        return m_lastMenu;
-    }
+    MenuHandle CreatePopupMenu() override { return m_menus.try_emplace(++m_lastMenu).first->first; }
     void AppendMenuItem(MenuHandle menu, std::uint32_t id, const std::string& text) override {
         m_menus.at(menu).push_back(std::to_string(id) + " " + text);
     }
@@ -91,8 +87,7 @@ public:
         m_trackedItems = m_menus.at(menu);
         const auto popup = m_popupOf.find(menu);
         m_trackedProcessItems = popup == m_popupOf.end() ? Items() : m_menus.at(popup->second);
-        const std::uint32_t chosen = m_choose ? m_choose() : 0;
-        if (chosen != 0) {
+        if (const std::uint32_t chosen = m_choose ? m_choose() : 0) {
             m_posted.emplace_back(win32::kWmCommand, chosen, 0);
         }
     }
@@ -102,7 +97,6 @@ public:
             DestroyMenu(popup.mapped());
         }
     }
-    void SetForegroundWindow(WindowHandle) override {}
     void PostWindowMessage(WindowHandle, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) override {
         m_posted.emplace_back(message, wParam, lParam);
@@ -110,12 +104,6 @@ public:
     IconHandle LoadAppIcon(std::uint32_t) override { return 0x7700; }
     IconHandle GetStaticIcon(WindowHandle, int id) override { return m_staticIcons[id]; }
     void SetStaticIcon(WindowHandle, int id, IconHandle icon) override { m_staticIcons[id] = icon; }
-    PaintHandle BeginPaint(WindowHandle) override { return 0; }
-    void SendIconEraseBackground(WindowHandle, PaintHandle) override {}
-    void DrawIcon(PaintHandle, std::int32_t, std::int32_t, IconHandle) override {}
-    void EndPaint(WindowHandle, PaintHandle) override {}
-    ColorRef GetSysColor(int) override { return 0xF5F5F5; }
-    int GetSystemMetric(int) override { return 32; }
     int GetWindowDpi(WindowHandle) override { return m_dpi; }
     int GetNotifyIconSize() override { return m_notifyIconSize; }
     int ShowMessageBox(WindowHandle, const std::string& text, const std::string&,
@@ -129,30 +117,36 @@ public:
         ++m_fileDialogs;
         return false;
     }
+    // Nothing a test reads: the system's answers and what only shows on screen.
+    void SetWindowTitle(WindowHandle, const std::string&) override {}
+    void SetIcon(WindowHandle, std::uint32_t, IconHandle) override {}
+    bool IsMinimised(WindowHandle) override { return false; }
+    WindowRect GetClientRect(WindowHandle) override { return {}; }
+    void SetForegroundWindow(WindowHandle) override {}
+    PaintHandle BeginPaint(WindowHandle) override { return 0; }
+    void SendIconEraseBackground(WindowHandle, PaintHandle) override {}
+    void DrawIcon(PaintHandle, std::int32_t, std::int32_t, IconHandle) override {}
+    void EndPaint(WindowHandle, PaintHandle) override {}
+    ColorRef GetSysColor(int) override { return 0xF5F5F5; }
+    int GetSystemMetric(int) override { return 32; }
 
     // Delivers a message as the loop would, then whatever was posted.
-    std::intptr_t Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
-        std::intptr_t result = 0;
-        m_sink->Receive(message, wParam, lParam, result);
-        for (std::intptr_t ignored = 0; !m_posted.empty(); m_posted.pop_front()) {
+    void Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+        std::intptr_t ignored = 0;
+        m_sink->Receive(message, wParam, lParam, ignored);
+        for (; !m_posted.empty(); m_posted.pop_front()) {
             const auto [posted, postedW, postedL] = m_posted.front();
             m_sink->Receive(posted, postedW, postedL, ignored);
         }
-        return result;
     }
     void Tick() { Send(win32::kWmTimer, 1); }
     void Command(std::uint32_t id) { Send(win32::kWmCommand, id); }
 
-    using Items = std::vector<std::string>;  // "id text", " *" when checked, " >" for a pop-up
-
-    // Runs inside RunModalDialog after WM_INITDIALOG.
-    std::function<void(RecordingWindow&)> m_script;
-    // Called while a menu is tracked: the item chosen, or 0 for none.
-    std::function<std::uint32_t()> m_choose;
+    std::function<void(RecordingWindow&)> m_script;  // run after WM_INITDIALOG
+    std::function<std::uint32_t()> m_choose;         // while a menu is tracked: the item, or 0
 
     bool m_offersLayered = true;
     WindowRect m_screen{0, 0, 1024, 768};
-    WindowRect m_workArea{0, 0, 1024, 740};
     ScreenPoint m_cursor;
     WindowRect m_rect;
     int m_dpi = 96;

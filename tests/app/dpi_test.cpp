@@ -18,11 +18,7 @@ TEST_F(Meter, WindowFramesAndDragFollowTheDpi) {
     } cases[] = {{192, 32, 40, 32}, {144, 24, 30, 24}, {96, 16, 20, 16}, {0, 0, 20, 16},
                  {-96, 100000, 20, 16}, {1 << 30, 20, 20, 20}};
     for (const auto& c : cases) {
-        for (const auto& [name, value] : {std::pair<const char*, std::int32_t>{"Desktop", 1},
-                                          {"PosLEFT", 100}, {"PosTOP", 50},
-                                          {"PosRIGHT", 120}, {"PosBOTTOM", 70}}) {
-            Store(name, value);
-        }
+        Store({{"Desktop", 1}, {"PosLEFT", 100}, {"PosTOP", 50}, {"PosRIGHT", 120}, {"PosBOTTOM", 70}});
         window.m_dpi = c.dpi;
         window.m_notifyIconSize = c.notifyIconSize;
         Run([&](CGaugeletDlg&) {

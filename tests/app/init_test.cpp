@@ -31,12 +31,8 @@ TEST_F(Meter, StartsAsStoredWhereTheWindowCanBeSeen) {
         SCOPED_TRACE(&c - cases);
         system.m_majorVersion = c.version;
         window.m_screen.right = c.screenRight;
-        for (const auto& [name, value] : {std::pair("TaskBar", c.taskBar), {"Desktop", c.desktop},
-                                          {"TopMost", c.topMost}, {"PosLEFT", c.left},
-                                          {"PosTOP", c.top}, {"PosRIGHT", c.right},
-                                          {"PosBOTTOM", c.bottom}}) {
-            Store(name, value);
-        }
+        Store({{"TaskBar", c.taskBar}, {"Desktop", c.desktop}, {"TopMost", c.topMost},
+               {"PosLEFT", c.left}, {"PosTOP", c.top}, {"PosRIGHT", c.right}, {"PosBOTTOM", c.bottom}});
         Run([&](CGaugeletDlg& dlg) {
             EXPECT_EQ(dlg.m_instanceName, c.instance);
             window.Tick();

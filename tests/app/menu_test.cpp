@@ -25,9 +25,9 @@ TEST_F(Meter, TheMenuFollowsTheStateAndHoldsTheTimerWhileOpen) {
         EXPECT_EQ(window.m_trackedProcessItems, (Lines{"2000 Idle", "2001 explorer"}));
         window.Send(g_uTaskIconNotifyMsg, meter::kTaskIconId, win32::kWmLButtonDblClk);
         EXPECT_EQ(window.m_fileDialogs, 1);
-        window.Command(meter::kCmdSuspend);
-        window.Command(meter::kCmdAlwaysOnTop);
-        window.Command(meter::kCmdDisplayOnDesktop);
+        for (std::uint32_t id : {meter::kCmdSuspend, meter::kCmdAlwaysOnTop, meter::kCmdDisplayOnDesktop}) {
+            window.Command(id);
+        }
         OpenMenu(0);
         EXPECT_EQ(window.m_trackedItems,
                   (Lines{"102 &Skin...", "106 Display On &Taskbar *", "107 Display On Des&ktop *",

@@ -51,9 +51,11 @@ protected:
         EXPECT_TRUE(window.m_menus.empty());
     }
 
-    void Store(const char* name, std::int32_t value) {
-        registry.PutDword("", win32::kRootCurrentUser, meter::kSettingsKey, name,
-                          static_cast<std::uint32_t>(value));
+    void Store(std::initializer_list<std::pair<const char*, std::int32_t>> settings) {
+        for (const auto& [name, value] : settings) {
+            registry.PutDword("", win32::kRootCurrentUser, meter::kSettingsKey, name,
+                              static_cast<std::uint32_t>(value));
+        }
     }
     void Answering(const std::string& machine, const std::string& version) {
         registry.SetMachineAnswers(machine, true);
@@ -73,8 +75,7 @@ protected:
             object.instances = {{u"0", {m_idle}}, {u"_Total", {m_idle}}};
         }
         for (const Process& process : processor ? std::vector<Process>() : m_processes) {
-            const std::u16string wide(process.name.begin(), process.name.end());
-            object.instances.push_back({wide, {process.time}});
+            object.instances.push_back({{process.name.begin(), process.name.end()}, {process.time}});
         }
         return perf::BuildPerfBlock({0, 10000000, m_time, {object}});
     }

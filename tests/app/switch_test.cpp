@@ -40,11 +40,10 @@ TEST_F(Meter, SettingsAreStoredOnExitAndSessionEndAndReadBack) {
         EXPECT_EQ(registry.WriteCount(), 0);
         window.Send(win32::kWmEndSession, 1);
         EXPECT_EQ(registry.WriteCount(), 7);
-        window.Command(meter::kCmdDisplayOnDesktop);
-        window.Command(meter::kCmdDisplayOnTaskbar);
-        window.Command(meter::kCmdDisplayOnDesktop);
-        for (int toggle = 0; toggle < 3; ++toggle) {
-            window.Command(meter::kCmdAlwaysOnTop);
+        for (std::uint32_t id : {meter::kCmdDisplayOnDesktop, meter::kCmdDisplayOnTaskbar,
+                                 meter::kCmdDisplayOnDesktop, meter::kCmdAlwaysOnTop,
+                                 meter::kCmdAlwaysOnTop, meter::kCmdAlwaysOnTop}) {
+            window.Command(id);
         }
         EXPECT_EQ(window.m_zOrder, (std::vector<InsertAfter>{InsertAfter::kTop, InsertAfter::kTopMost,
                                                              InsertAfter::kNoTopMost,

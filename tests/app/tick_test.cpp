@@ -1,10 +1,12 @@
+#include <tuple>
+
 #include "tests/app/meter_fixture.h"
 
 namespace {
 
 // A frame is drawn when it changes, or when a display has not shown it yet.
 TEST_F(Meter, FramesFollowTheLoadAndOnlyAChangeIsDrawn) {
-    Store("Desktop", 1);
+    Store({{"Desktop", 1}});
     Run([&](CGaugeletDlg&) {
         EXPECT_EQ(Ticks(3, 50), (Lines{"-1 -1 r1 d0", "5 5 r1 d2", "5 5 r1 d0"}));
         EXPECT_EQ(Tick(100), "11 11 r1 d2");
@@ -22,14 +24,13 @@ TEST_F(Meter, FramesFollowTheLoadAndOnlyAChangeIsDrawn) {
         EXPECT_EQ(Tip(), "gaugelet");
         EXPECT_EQ(Tick(0), "1 1 r1 d2");  // 15 % since the last sample: the frame before
 
-        window.Command(meter::kCmdDisplayOnTaskbar);
-        EXPECT_EQ(Tick(50), "-1 5 r1 d1");
-        window.Command(meter::kCmdDisplayOnTaskbar);
-        EXPECT_EQ(Tick(50), "5 5 r1 d2");
-        window.Command(meter::kCmdDisplayOnDesktop);
-        EXPECT_EQ(Tick(100), "11 5 r1 d1");
-        window.Command(meter::kCmdDisplayOnDesktop);
-        EXPECT_EQ(Tick(100), "11 11 r1 d2");
+        for (const auto& [display, load, shown] :
+             {std::tuple(meter::kCmdDisplayOnTaskbar, 50, "-1 5 r1 d1"),
+              {meter::kCmdDisplayOnTaskbar, 50, "5 5 r1 d2"}, {meter::kCmdDisplayOnDesktop, 100, "11 5 r1 d1"},
+              {meter::kCmdDisplayOnDesktop, 100, "11 11 r1 d2"}}) {
+            window.Command(display);
+            EXPECT_EQ(Tick(load), shown);
+        }
     });
 }
 
@@ -85,7 +86,7 @@ TEST_F(Meter, OnNineXTheStatisticInPercentPicksTheFrame) {
     registry.PutDword("", win32::kRootLocalMachine,
                       "System\\CurrentControlSet\\Control\\PerfStats\\Enum\\KERNEL\\CPUUsage",
                       "Name", 1);
-    Store("Desktop", 1);
+    Store({{"Desktop", 1}});
     Run([&](CGaugeletDlg&) {
         for (const auto& [percent, shown] : {std::pair<std::uint8_t, const char*>(0, "0 0 r0 d2"),
                                              {100, "11 11 r0 d2"}, {50, "5 5 r0 d2"},
