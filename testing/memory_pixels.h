@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -18,22 +20,58 @@ public:
         int frame = 0;
     };
 
-    // Loads when the header is a bitmap's and the file as long as it says.
-    BitmapHandle LoadBitmapFile(const std::string& path) override;
+    BitmapHandle LoadBitmapFile(const std::string& path) override {
+        return AddBitmap(ReadBitmapSize(path));
+    }
     void DeleteBitmap(BitmapHandle bitmap) override { Release(m_bitmaps, bitmap); }
     // The one resource, 130, is the built-in skin file.
-    BitmapHandle LoadBitmapResource(std::uint32_t resourceId) override;
-    BitmapHandle ScaleFrames(BitmapHandle strip, int frameWidth, int scaledFrameWidth) override;
-    ImageListHandle LoadImageList(std::uint32_t resourceId, int frameWidth, ColorRef) override;
-    ImageListHandle CreateImageList(int width, int, int, int) override;
-    int AddMasked(ImageListHandle list, BitmapHandle bitmap, ColorRef) override;
-    int GetImageCount(ImageListHandle list) override;
-    IconHandle GetIcon(ImageListHandle list, int index) override;
+    BitmapHandle LoadBitmapResource(std::uint32_t resourceId) override {
+        return AddBitmap(BuiltInSkin(resourceId));
+    }
+    BitmapHandle ScaleFrames(BitmapHandle strip, int frameWidth, int scaledFrameWidth) override {
+        const auto found = m_bitmaps.find(strip);
+        return found == m_bitmaps.end()
+                   ? 0
+                   : AddBitmap(ScaledStripSize(found->second.width, found->second.height,
+                                               frameWidth, scaledFrameWidth));
+    }
+    ImageListHandle LoadImageList(std::uint32_t resourceId, int frameWidth, ColorRef) override {
+        const StripSize skin = BuiltInSkin(resourceId);
+        return skin.width == 0 ? 0 : Add(m_lists, ImageList{frameWidth, skin.width / frameWidth});
+    }
+    ImageListHandle CreateImageList(int width, int, int, int) override {
+        return Add(m_lists, ImageList{width, 0});
+    }
+    int AddMasked(ImageListHandle list, BitmapHandle bitmap, ColorRef) override {
+        const auto target = m_lists.find(list);
+        const auto source = m_bitmaps.find(bitmap);
+        if (target == m_lists.end() || source == m_bitmaps.end() ||
+            source->second.width < target->second.width) {
+            return -1;
+        }
+        const int first = target->second.count;
+        target->second.count += source->second.width / target->second.width;
+        return first;
+    }
+    int GetImageCount(ImageListHandle list) override {
+        const auto found = m_lists.find(list);
+        return found == m_lists.end() ? 0 : found->second.count;
+    }
+    IconHandle GetIcon(ImageListHandle list, int index) override {
+        const auto found = m_lists.find(list);
+        if (found == m_lists.end() || index < 0 || index >= found->second.count) {
+            return 0;
+        }
+        return Add(m_icons, Icon{found->second.width, index});
+    }
     void DestroyImageList(ImageListHandle list) override { Release(m_lists, list); }
     void DestroyIcon(IconHandle icon) override { Release(m_icons, icon); }
 
     // Null for a handle that is not a live icon.
-    const Icon* FindIcon(IconHandle icon) const;
+    const Icon* FindIcon(IconHandle icon) const {
+        const auto found = m_icons.find(icon);
+        return found == m_icons.end() ? nullptr : &found->second;
+    }
     std::size_t LiveBitmaps() const { return m_bitmaps.size(); }
     std::size_t LiveIcons() const { return m_icons.size(); }
     std::size_t LiveImageLists() const { return m_lists.size(); }
@@ -46,6 +84,27 @@ private:
         int count = 0;
     };
 
+    static std::int32_t Field32(const unsigned char* at) {
+        return static_cast<std::int32_t>(std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 |
+                                         std::uint32_t{at[2]} << 16 | std::uint32_t{at[3]} << 24);
+    }
+    // 0 x 0 for a file that is missing, not a bitmap, or shorter than its header says.
+    static StripSize ReadBitmapSize(const std::string& path) {
+        std::ifstream file(path, std::ios::binary | std::ios::ate);
+        unsigned char header[26] = {};
+        const std::streamoff length = file ? static_cast<std::streamoff>(file.tellg()) : 0;
+        if (!file.seekg(0) || !file.read(reinterpret_cast<char*>(header), sizeof(header)) ||
+            header[0] != 'B' || header[1] != 'M' || length < Field32(header + 2) ||
+            Field32(header + 18) <= 0 || Field32(header + 22) == 0) {
+            return StripSize{};
+        }
+        return StripSize{Field32(header + 18), std::abs(Field32(header + 22))};
+    }
+    static StripSize BuiltInSkin(std::uint32_t resourceId) {
+        return resourceId == 130 ? ReadBitmapSize(GAUGELET_BUILTIN_SKIN_FILE) : StripSize{};
+    }
+
+    BitmapHandle AddBitmap(StripSize size) { return size.width == 0 ? 0 : Add(m_bitmaps, size); }
     template <typename Map>
     std::uintptr_t Add(Map& map, typename Map::mapped_type value) {
         map[++m_lastHandle] = value;

@@ -4,10 +4,12 @@
 // callback.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -21,21 +23,91 @@ public:
         const std::string& machine, const std::string& subKey, const std::string& name,
         std::uint32_t* type, std::uint8_t* data, std::uint32_t* size)>;
 
-    std::int32_t OpenKey(win32::RegKey root, const std::string& subKey, std::uint32_t access,
-                         win32::RegKey* result) override;
-    std::int32_t CreateKey(win32::RegKey root, const std::string& subKey, std::uint32_t access,
-                           win32::RegKey* result) override;
+    std::int32_t OpenKey(win32::RegKey root, const std::string& subKey, std::uint32_t,
+                         win32::RegKey* result) override {
+        Handle handle;
+        if (!Resolve(root, subKey, handle)) {
+            return win32::kErrorInvalidHandle;
+        }
+        if (!IsSpecialRoot(handle.root) && !handle.path.empty() && m_keys.count(Id(handle)) == 0) {
+            return win32::kErrorFileNotFound;
+        }
+        *result = NewHandle(handle);
+        return win32::kErrorSuccess;
+    }
+    std::int32_t CreateKey(win32::RegKey root, const std::string& subKey, std::uint32_t,
+                           win32::RegKey* result) override {
+        Handle handle;
+        if (!Resolve(root, subKey, handle)) {
+            return win32::kErrorInvalidHandle;
+        }
+        m_keys[Id(handle)];
+        *result = NewHandle(handle);
+        return win32::kErrorSuccess;
+    }
     std::int32_t QueryValue(win32::RegKey key, const std::string& name, std::uint32_t* type,
-                            std::uint8_t* data, std::uint32_t* size) override;
+                            std::uint8_t* data, std::uint32_t* size) override {
+        Handle handle;
+        if (!Resolve(key, "", handle)) {
+            return win32::kErrorInvalidHandle;
+        }
+        if (IsSpecialRoot(handle.root)) {
+            m_specialReads.push_back(handle.path + "\\" + name);
+        }
+        if (handle.root == win32::kRootPerformanceData && m_perfHandler) {
+            return m_perfHandler(handle.machine, handle.path, name, type, data, size);
+        }
+        const auto keyFound = m_keys.find(Id(handle));
+        if (keyFound == m_keys.end() || keyFound->second.count(Lower(name)) == 0) {
+            return win32::kErrorFileNotFound;
+        }
+        const Value& value = keyFound->second[Lower(name)];
+        const auto stored = static_cast<std::uint32_t>(value.bytes.size());
+        if (type != nullptr) {
+            *type = value.type;
+        }
+        if (data != nullptr && *size < stored) {
+            *size = stored;
+            return win32::kErrorMoreData;
+        }
+        if (data != nullptr && stored != 0) {
+            std::memcpy(data, value.bytes.data(), stored);
+        }
+        if (size != nullptr) {
+            *size = stored;
+        }
+        return win32::kErrorSuccess;
+    }
     std::int32_t SetValue(win32::RegKey key, const std::string& name, std::uint32_t type,
-                          const std::uint8_t* data, std::uint32_t size) override;
-    std::int32_t CloseKey(win32::RegKey key) override;
+                          const std::uint8_t* data, std::uint32_t size) override {
+        Handle handle;
+        if (!Resolve(key, "", handle)) {
+            return win32::kErrorInvalidHandle;
+        }
+        m_keys[Id(handle)][Lower(name)] = Value{type, std::vector<std::uint8_t>(data, data + size)};
+        ++m_writeCount;
+        return win32::kErrorSuccess;
+    }
+    std::int32_t CloseKey(win32::RegKey key) override {
+        return win32::IsPredefinedKey(key) || m_handles.erase(key) != 0 ? win32::kErrorSuccess
+                                                                       : win32::kErrorInvalidHandle;
+    }
+    // The local machine ("") always answers.
     std::int32_t ConnectRegistry(const std::string& machine, win32::RegKey root,
-                                 win32::RegKey* result) override;
+                                 win32::RegKey* result) override {
+        ++m_connectAttempts;
+        if (!machine.empty() && !m_machineAnswers[Lower(machine)]) {
+            return win32::kErrorBadNetPath;
+        }
+        *result = NewHandle(Handle{machine, root, ""});
+        return win32::kErrorSuccess;
+    }
 
     // Test set-up, without handles and outside the write count.
     void Put(const std::string& machine, win32::RegKey root, const std::string& subKey,
-             const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& bytes);
+             const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& bytes) {
+        m_keys[Id(Handle{machine, root, Lower(subKey)})][Lower(name)] = Value{type, bytes};
+    }
     void PutString(const std::string& machine, win32::RegKey root, const std::string& subKey,
                    const std::string& name, const std::string& text) {  // REG_SZ with its zero
         Put(machine, root, subKey, name, win32::kRegSz, {text.c_str(), text.c_str() + text.size() + 1});
@@ -59,9 +131,9 @@ public:
     void SetPerformanceDataHandler(PerformanceDataHandler handler) {
         m_perfHandler = std::move(handler);
     }
-    // Machines whose registry ConnectRegistry reaches; the local one ("")
-    // always answers.
-    void SetMachineAnswers(const std::string& machine, bool answers);
+    void SetMachineAnswers(const std::string& machine, bool answers) {
+        m_machineAnswers[Lower(machine)] = answers;
+    }
 
     // Every ConnectRegistry call, answered or not.
     int ConnectAttempts() const { return m_connectAttempts; }
@@ -81,15 +153,43 @@ private:
         win32::RegKey root = 0;
         std::string path;  // lower-case
     };
-    static std::string Id(const Handle& handle);
 
-    bool Resolve(win32::RegKey key, const std::string& subKey, Handle& out) const;
-    win32::RegKey NewHandle(const Handle& handle);
+    static std::string Lower(std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return text;
+    }
+    static std::string Id(const Handle& handle) {
+        return Lower(handle.machine) + "|" + std::to_string(handle.root) + "|" + handle.path;
+    }
+    // Their values are made at each read, under any path.
+    static bool IsSpecialRoot(win32::RegKey root) {
+        return root == win32::kRootPerformanceData || root == win32::kRootDynData;
+    }
 
-    std::map<std::string, std::map<std::string, Value>> m_keys;  // by Handle::Id, value name
+    bool Resolve(win32::RegKey key, const std::string& subKey, Handle& out) const {
+        const auto found = m_handles.find(key);
+        if (win32::IsPredefinedKey(key)) {
+            out = Handle{"", key, ""};
+        } else if (found != m_handles.end()) {
+            out = found->second;
+        } else {
+            return false;
+        }
+        out.path = Lower(out.path.empty() || subKey.empty() ? out.path + subKey
+                                                            : out.path + "\\" + subKey);
+        return true;
+    }
+    win32::RegKey NewHandle(const Handle& handle) {
+        m_nextHandle += 4;
+        m_handles.emplace(m_nextHandle, handle);
+        return m_nextHandle;
+    }
+
+    std::map<std::string, std::map<std::string, Value>> m_keys;  // by Id, value name
     std::map<win32::RegKey, Handle> m_handles;
     win32::RegKey m_nextHandle = 0x1000;
-    std::set<std::string> m_answeringMachines;
+    std::map<std::string, bool> m_machineAnswers;
     PerformanceDataHandler m_perfHandler;
     std::vector<std::string> m_specialReads;
     int m_writeCount = 0;

@@ -68,14 +68,13 @@ TEST_F(TaskIconTest, TipIsTheProgramNameAndShowsSixtyThreeCharacters) {
     ASSERT_NE(Shown(), nullptr);
     EXPECT_EQ(Shown()->tip, "offline");
     EXPECT_EQ(Shown()->callbackMessage, g_uTaskIconNotifyMsg);
-    EXPECT_EQ(m_shell.m_calls.back().data.cbSize, sizeof(win32::NotifyIconDataA));
-    EXPECT_EQ(m_shell.m_calls.back().data.uFlags, 7u);
+    EXPECT_EQ(m_shell.m_calls.back(), "add 7");
 
     const std::string longTip(100, 'x');
     EXPECT_TRUE(icon.SetTip(longTip));
     EXPECT_EQ(Shown()->tip, std::string(63, 'x'));
     EXPECT_EQ(icon.GetTip(), longTip);
-    EXPECT_EQ(m_shell.m_calls.back().data.uFlags, win32::kNifTip);
+    EXPECT_EQ(m_shell.m_calls.back(), "modify 4");
     EXPECT_FALSE(icon.Add(kOwner, 0, kMeterId, "second")) << "the same icon twice";
     EXPECT_EQ(icon.GetTip(), "second");
 }
