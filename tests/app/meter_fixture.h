@@ -117,10 +117,14 @@ protected:
         return shown;
     }
 
-    // The frame of the strip an icon shows; -1 for none.
+    // The frame of the strip an icon shows, and its width; -1 for none.
     int FrameOf(IconHandle icon) const {
         const MemoryPixels::Icon* shown = pixels.FindIcon(icon);
         return shown == nullptr ? -1 : shown->frame;
+    }
+    int WidthOf(IconHandle icon) const {
+        const MemoryPixels::Icon* shown = pixels.FindIcon(icon);
+        return shown == nullptr ? -1 : shown->width;
     }
     const RecordingShell::ShownIcon* TrayIcon() const {
         return shell.Find(RecordingWindow::kDialog, meter::kTaskIconId);

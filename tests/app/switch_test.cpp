@@ -1,32 +1,41 @@
+#include <tuple>
+
 #include "tests/app/meter_fixture.h"
 
 namespace {
 
+// A drag moves the window with the cursor once it is more than 2 pixels at
+// 96 dpi from where the button went down or the window last moved.
 TEST_F(Meter, ADragMovesTheWindowOncePastTwoPixelsFromItsAnchor) {
-    Run([&](CGaugeletDlg&) {
-        window.m_rect = {40, 60, 60, 80};
-        const struct {
-            std::uint32_t message;
-            ScreenPoint cursor;
-            const char* placed;
-        } steps[] = {
-            {win32::kWmMouseMove, {90, 90}, "40,60 20x20"},  // no drag yet
-            {win32::kWmLButtonDown, {100, 100}, "40,60 20x20 held"},
-            {win32::kWmLButtonDown, {110, 110}, "40,60 20x20 held"},  // the anchor stays
-            {win32::kWmMouseMove, {102, 98}, "40,60 20x20 held"},
-            {win32::kWmMouseMove, {103, 98}, "43,58 20x20 held"},
-            {win32::kWmMouseMove, {101, 98}, "43,58 20x20 held"},  // from the new anchor
-            {win32::kWmMouseMove, {100, 98}, "40,58 20x20 held"},
-            {win32::kWmLButtonUp, {100, 98}, "40,58 20x20"},
-            {win32::kWmMouseMove, {0, 0}, "40,58 20x20"},
-        };
-        for (const auto& step : steps) {
-            window.m_cursor = step.cursor;
-            window.Send(step.message);
-            EXPECT_EQ(WindowAt() + (window.m_captured ? " held" : ""), step.placed);
-        }
-        EXPECT_EQ(window.m_zOrder.size(), 1u);
-    });
+    const struct {
+        std::uint32_t message;
+        int x, y, left, top;  // at 96 dpi
+        bool held;
+    } steps[] = {
+        {win32::kWmMouseMove, 90, 90, 40, 60, false},  // no drag yet
+        {win32::kWmLButtonDown, 100, 100, 40, 60, true},
+        {win32::kWmLButtonDown, 110, 110, 40, 60, true},  // the anchor stays
+        {win32::kWmMouseMove, 102, 98, 40, 60, true},
+        {win32::kWmMouseMove, 103, 98, 43, 58, true},
+        {win32::kWmMouseMove, 101, 98, 43, 58, true},  // from the new anchor
+        {win32::kWmMouseMove, 100, 98, 40, 58, true},
+        {win32::kWmLButtonUp, 100, 98, 40, 58, false},
+        {win32::kWmMouseMove, 0, 0, 40, 58, false},
+    };
+    for (const int scale : {1, 2}) {
+        window.m_dpi = 96 * scale;
+        Run([&](CGaugeletDlg&) {
+            window.m_rect = {40 * scale, 60 * scale, 40 * scale + 20, 60 * scale + 20};
+            for (const auto& step : steps) {
+                window.m_cursor = {step.x * scale, step.y * scale};
+                window.Send(step.message);
+                EXPECT_EQ(std::tuple(window.m_rect.left, window.m_rect.top, window.m_captured),
+                          std::tuple(step.left * scale, step.top * scale, step.held))
+                    << "at " << step.x << "," << step.y << " x" << scale;
+            }
+            EXPECT_EQ(window.m_zOrder.size(), 1u);
+        });
+    }
 }
 
 // The last display on stays on. Exit and the end of the session store the
