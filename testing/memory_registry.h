@@ -25,25 +25,11 @@ public:
 
     std::int32_t OpenKey(win32::RegKey root, const std::string& subKey, std::uint32_t,
                          win32::RegKey* result) override {
-        Handle handle;
-        if (!Resolve(root, subKey, handle)) {
-            return win32::kErrorInvalidHandle;
-        }
-        if (!IsSpecialRoot(handle.root) && !handle.path.empty() && m_keys.count(Id(handle)) == 0) {
-            return win32::kErrorFileNotFound;
-        }
-        *result = NewHandle(handle);
-        return win32::kErrorSuccess;
+        return Open(root, subKey, false, result);
     }
     std::int32_t CreateKey(win32::RegKey root, const std::string& subKey, std::uint32_t,
                            win32::RegKey* result) override {
-        Handle handle;
-        if (!Resolve(root, subKey, handle)) {
-            return win32::kErrorInvalidHandle;
-        }
-        m_keys[Id(handle)];
-        *result = NewHandle(handle);
-        return win32::kErrorSuccess;
+        return Open(root, subKey, true, result);
     }
     std::int32_t QueryValue(win32::RegKey key, const std::string& name, std::uint32_t* type,
                             std::uint8_t* data, std::uint32_t* size) override {
@@ -63,20 +49,17 @@ public:
         }
         const Value& value = keyFound->second[Lower(name)];
         const auto stored = static_cast<std::uint32_t>(value.bytes.size());
+        const bool fits = data == nullptr || *size >= stored;
         if (type != nullptr) {
             *type = value.type;
         }
-        if (data != nullptr && *size < stored) {
-            *size = stored;
-            return win32::kErrorMoreData;
-        }
-        if (data != nullptr && stored != 0) {
+        if (data != nullptr && fits && stored != 0) {
             std::memcpy(data, value.bytes.data(), stored);
         }
         if (size != nullptr) {
             *size = stored;
         }
-        return win32::kErrorSuccess;
+        return fits ? win32::kErrorSuccess : win32::kErrorMoreData;
     }
     std::int32_t SetValue(win32::RegKey key, const std::string& name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) override {
@@ -179,6 +162,21 @@ private:
         out.path = Lower(out.path.empty() || subKey.empty() ? out.path + subKey
                                                             : out.path + "\\" + subKey);
         return true;
+    }
+    std::int32_t Open(win32::RegKey root, const std::string& subKey, bool create,
+                      win32::RegKey* result) {
+        Handle handle;
+        if (!Resolve(root, subKey, handle)) {
+            return win32::kErrorInvalidHandle;
+        }
+        if (create) {
+            m_keys[Id(handle)];
+        } else if (!IsSpecialRoot(handle.root) && !handle.path.empty() &&
+                   m_keys.count(Id(handle)) == 0) {
+            return win32::kErrorFileNotFound;
+        }
+        *result = NewHandle(handle);
+        return win32::kErrorSuccess;
     }
     win32::RegKey NewHandle(const Handle& handle) {
         m_nextHandle += 4;

@@ -9,19 +9,6 @@ namespace {
 const char kVersionKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 const char kAnnouncement[] = "System\\CurrentControlSet\\Control\\PerfStats\\Enum\\KERNEL\\CPUUsage";
 
-TEST_F(PerfQueryTest, LocalProcessorTotalSamplesItsIdleCounterWithTheBlocksClock) {
-    Serve("238", perf::BuildPerfBlock(OneObject(238, {u"0", u"1", u"_Total"}, 500, 9000)));
-    CPerfQuery query;
-    EXPECT_FALSE(SampleOf(query).ok) << "not opened";
-    ASSERT_TRUE(query.Open("Processor", "% Processor Time", "_Total", ""));
-    const Sampled sample = SampleOf(query);
-    EXPECT_EQ(sample.type, perf::kCounterTypeTimer100NsInv);
-    EXPECT_EQ(sample.value, 502u);
-    EXPECT_EQ(query.m_perfTime100nSec, 9000);
-    EXPECT_EQ(query.m_perfTime, 7);
-    EXPECT_EQ(query.m_perfFreq, 10000000);
-}
-
 // The shared local root is held once per open query, one whose fetch failed
 // included; a remote root is the query's own, and a query of an unreachable
 // machine never reads the local data instead.

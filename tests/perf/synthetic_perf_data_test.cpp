@@ -34,13 +34,6 @@ protected:
     std::vector<std::string> m_names;
 };
 
-TEST_F(SyntheticPerfDataTest, ProcessorTotalIsTheMeanOfTheProcessorsAndTheSystemIsAskedOnce) {
-    EXPECT_EQ(OpenAndSample("Processor", "_Total").value, 500u);
-    EXPECT_EQ(m_names, (std::vector<std::string>{"0", "1", "_Total"}));
-    EXPECT_EQ(OpenAndSample("Processor", "1").type, perf::kCounterTypeTimer100NsInv);
-    EXPECT_EQ(Reads(), 1u) << "the system's empty block is not read again";
-}
-
 // A caller that asks for the size first, or whose buffer is short, is told
 // the size of the whole block.
 TEST_F(SyntheticPerfDataTest, ShortBuffersAskForTheWholeValue) {
@@ -57,20 +50,31 @@ TEST_F(SyntheticPerfDataTest, ShortBuffersAskForTheWholeValue) {
     }
 }
 
+// Idle is the processors' idle time and the processors' _Total their mean;
+// the unnamed process counts in the processes' total only. The system's
+// empty blocks are read once.
 TEST_F(SyntheticPerfDataTest, ProcessesAreNamedByImageAndIdleAndTotalCountEveryProcessor) {
     m_system.m_processes = {{0, u"", 999},
                             {4, u"System", 10},
                             {88, u"C:\\Windows\\explorer.exe", 30},
                             {90, u".hidden", 5},
                             {91, u"", 7}};
-    // Idle is the processors' idle time; the unnamed process counts in the total only.
-    const std::pair<const char*, std::uint64_t> cases[] = {
-        {"_Total", 1000 + 10 + 30 + 5 + 7}, {"Idle", 1000}, {"explorer", 30}, {".hidden", 5}};
+    const struct {
+        const char *object, *instance;
+        std::uint64_t value;
+        std::uint32_t type;
+    } cases[] = {{"Processor", "_Total", 500, perf::kCounterTypeTimer100NsInv},
+                 {"Processor", "1", 600, perf::kCounterTypeTimer100NsInv},
+                 {"Process", "_Total", 1000 + 10 + 30 + 5 + 7, perf::kCounterTypeTimer100Ns},
+                 {"Process", "Idle", 1000, perf::kCounterTypeTimer100Ns},
+                 {"Process", "explorer", 30, perf::kCounterTypeTimer100Ns},
+                 {"Process", ".hidden", 5, perf::kCounterTypeTimer100Ns}};
     for (const auto& c : cases) {
-        const Sampled sample = OpenAndSample("Process", c.first);
-        EXPECT_EQ(sample.value, c.second) << c.first;
-        EXPECT_EQ(sample.type, perf::kCounterTypeTimer100Ns);
+        const Sampled sample = OpenAndSample(c.object, c.instance);
+        EXPECT_EQ(sample.value, c.value) << c.instance;
+        EXPECT_EQ(sample.type, c.type) << c.instance;
     }
+    EXPECT_EQ(Reads(), 2u);
     EXPECT_EQ(m_names, (std::vector<std::string>{"Idle", "System", "explorer", ".hidden", "_Total"}));
 
     // What the kernel cannot tell is not made up.
