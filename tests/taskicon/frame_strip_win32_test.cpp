@@ -1,10 +1,8 @@
-// The frame strip's pixels as the system draws them, from real bitmap files
-// and the built-in skin.
+// The frame strip's pixels as the system draws them, from real bitmap files.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -79,37 +77,6 @@ protected:
     Win32Pixels m_pixels;
     Win32System m_system;
 };
-
-// Each frame has a grey edge, transparent corners and a bar of 10 green
-// pixels a step; frames cut at 2x are exact blocks of them, whichever
-// display has the larger frames.
-TEST_F(FrameStrip, BuiltInSkinHasTwelveFramesWithARisingBar) {
-    for (const auto& [iconSize, windowSize] : {std::pair<int, int>{16, 32}, {32, 16}}) {
-        CTaskIcon strip;
-        strip.SetFrameSizes(iconSize, windowSize);
-        ASSERT_TRUE(strip.LoadFrames(130));
-        ASSERT_EQ(strip.GetFrameCount(), 12);
-        for (int k = 0; k < 12; ++k) {
-            const IconPixels icon = TakeIcon(strip.GetFrameIcon(k));
-            const IconPixels window = TakeIcon(strip.GetWindowFrameIcon(k));
-            const IconPixels& small = iconSize == 16 ? icon : window;
-            const IconPixels& large = iconSize == 16 ? window : icon;
-            ASSERT_EQ(small.width, 16);
-            ASSERT_EQ(large.width, 32);
-            EXPECT_EQ(small.At(0, 0), kHidden) << k;
-            EXPECT_EQ(small.At(15, 15), kHidden) << k;
-            EXPECT_EQ(small.At(2, 1), Rgb(128, 128, 128)) << k;
-            EXPECT_EQ(std::count(small.pixels.begin(), small.pixels.end(), Rgb(0, 255, 0)),
-                      static_cast<long>(10 * k));
-            for (int y = 0; y < 32; ++y) {
-                for (int x = 0; x < 32; ++x) {
-                    ASSERT_EQ(large.At(x, y), small.At(x / 2, y / 2))
-                        << "frame " << k << " at " << x << "," << y << " icon " << iconSize;
-                }
-            }
-        }
-    }
-}
 
 // Exactly the key colour is transparent in every file format and other
 // colours keep their values (a 16-colour list turns them olive); columns

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "taskicon/task_icon.h"
 #include "testing/fake_system.h"
 #include "testing/memory_pixels.h"
 #include "testing/recording_shell.h"
-#include "tests/taskicon/bmp_writer.h"
 
 namespace {
 
@@ -35,19 +33,6 @@ protected:
     int ShownFrame() const {
         const MemoryPixels::Icon* icon = m_pixels.FindIcon(Shown()->icon);
         return icon == nullptr ? -1 : icon->frame;
-    }
-    // A skin file as the strip at the sizes given: its frames, or -1 when refused.
-    int LoadSkin(int width, int iconSize, int windowSize) {
-        const std::string path = (std::filesystem::temp_directory_path() /
-                                  ("gaugelet-strip-" + std::to_string(width) + ".bmp")).string();
-        EXPECT_TRUE(WriteBmp(path, {width, 16, std::vector<ColorRef>(static_cast<std::size_t>(width) * 16)}, 24));
-        CTaskIcon strip;
-        strip.SetFrameSizes(iconSize, windowSize);
-        const BitmapHandle bitmap = m_pixels.LoadBitmapFile(path);
-        const bool loaded = strip.SetFrames(bitmap);
-        m_pixels.DeleteBitmap(bitmap);
-        std::filesystem::remove(path);
-        return loaded ? strip.GetFrameCount() : -1;
     }
 
     MemoryPixels m_pixels;
@@ -116,17 +101,6 @@ TEST_F(TaskIconTest, FramesShownAreOwnedAndDestroyedOnce) {
         EXPECT_EQ(icon.GetFrameCount(), 0);
     }
     EXPECT_TRUE(m_shell.m_shown.empty()) << "the destructor removes the icon";
-}
-
-// A skin without a whole frame, or one past the strip cap once scaled, is refused.
-TEST_F(TaskIconTest, SkinsWithoutAFrameOrPastTheCapAreRefused) {
-    const struct {
-        int width, iconSize, windowSize, frames;
-    } skins[] = {{200, 16, 16, 12}, {48, 24, 32, 3}, {15, 16, 16, -1}, {15, 16, 32, -1},
-                 {8208, 16, 16, 513}, {8208, 16, 32, -1}};
-    for (const auto& skin : skins) {
-        EXPECT_EQ(LoadSkin(skin.width, skin.iconSize, skin.windowSize), skin.frames) << skin.width;
-    }
 }
 
 }  // namespace
