@@ -14,22 +14,16 @@
 #include "testing/fake_system.h"
 #include "testing/memory_registry.h"
 
-// Instance i of the object holds i in "% User Time" and idle + i in "% Processor Time".
-inline perf::BlockSpec OneObject(std::uint32_t index, const std::vector<std::u16string>& names,
-                                 std::uint64_t idle = 0, std::int64_t time100ns = 1000) {
+// Instance i of the object holds i in "% User Time" and "% Processor Time".
+inline perf::BlockSpec OneObject(std::uint32_t index, const std::vector<std::u16string>& names) {
     perf::ObjectSpec object;
     object.nameTitleIndex = index;
     object.counters = {{142, perf::kCounterTypeTimer100Ns, 8},
                        {6, perf::kCounterTypeTimer100NsInv, 8}};
     for (std::size_t i = 0; i < names.size(); ++i) {
-        object.instances.push_back({names[i], {i, idle + i}});
+        object.instances.push_back({names[i], {i, i}});
     }
-    perf::BlockSpec spec;
-    spec.perfTime = 7;
-    spec.perfFreq = 10000000;
-    spec.perfTime100nSec = time100ns;
-    spec.objects.push_back(std::move(object));
-    return spec;
+    return {7, 10000000, 1000, {object}};
 }
 
 inline std::vector<std::uint8_t> Block(std::uint32_t index,

@@ -158,12 +158,4 @@ TEST_F(RegistryContract, StringListsAreBoundedByTheStoredBytes) {
     }
 }
 
-TEST_F(RegistryContract, ConnectingToAnUnreachableMachineKeepsTheLocalRoot) {
-    LocalMachineRegistryObject reg;
-    for (const char* machine : {"\\\\nosuchhost", ""}) {
-        EXPECT_FALSE(reg.Connect(machine)) << machine;
-        EXPECT_FALSE(reg.IsConnected());
-    }
-}
-
 }  // namespace
