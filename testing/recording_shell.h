@@ -42,8 +42,8 @@ private:
     bool Take(const win32::NotifyIconDataA& data, const std::string& request) {
         m_calls.push_back(request + " " + std::to_string(data.uFlags));
         const auto found = m_shown.find({data.hWnd, data.uID});
-        if (data.cbSize != win32::kNotifyIconDataV1Size || (found == m_shown.end()) != (request == "add") ||
-            (!m_running && request != "delete")) {
+        if (data.cbSize != win32::kNotifyIconDataV1Size ||
+            (found == m_shown.end()) != (request == "add") || (!m_running && request != "delete")) {
             return false;
         }
         if (request == "delete") {
