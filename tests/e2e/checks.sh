@@ -8,22 +8,20 @@ start_ready() { e2e_start_meter "$@" && e2e_wait_meter_ready; }
 geometry_is() { [ "$(e2e_window_geometry)" = "$1" ]; }
 tooltip_is() { [ "$(e2e_tooltip | tee -a "$E2E_WORK/tooltips.txt")" = "$1" ]; }
 topmost_is() { e2e_probe windows '#32770' | awk -v want="$1" '$2 == "Gaugelet" { found = int($1 / 8) % 2 == want } END { exit !found }'; }
-store_rect() {
-    local edge
-    for edge in LEFT:$1 TOP:$2 RIGHT:$3 BOTTOM:$4; do e2e_reg_add "$E2E_KEY" "Pos${edge%:*}" REG_DWORD "${edge#*:}"; done
-}
+# Stores settings of the meter that are numbers, NAME=VALUE each.
+set_dwords() { local s; for s; do e2e_reg_add "$E2E_KEY" "${s%%=*}" REG_DWORD "${s#*=}"; done; }
 # Picks an item of the window's menu by KEYS, waits until the menu is gone.
 pick() { e2e_open_menu $(e2e_window_geometry) >/dev/null && xdotool key "$@" && e2e_wait_for 10 e2e_not e2e_menu_geometry; }
 # The 9x family, whose load statistic the probe writes under HKEY_DYN_DATA.
 as_9x() {
     e2e_reg_add 'HKCU\Software\Wine\AppDefaults\gaugelet.exe' Version REG_SZ win98
-    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    set_dwords Desktop=1
     e2e_reg_add 'HKLM\System\CurrentControlSet\Control\PerfStats\Enum\KERNEL\CPUUsage' Name REG_SZ 'CPU Usage'
 }
 set_load() { e2e_probe dyn-set 'PerfStats\StatData' 'KERNEL\CPUUsage' "$1" || e2e_abort "cannot write the statistic"; }
 
 nt_load() {
-    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    set_dwords Desktop=1
     start_ready
     e2e_check "an idle machine shows frame 0 in both displays" e2e_wait_frames 20 "$E2E_IDLE" idle
     e2e_check "icon and window show the same frame" [ "$E2E_TRAY_FRAME" = "$E2E_WINDOW_FRAME" ]
@@ -50,7 +48,7 @@ nt_remote() {
 nt_interact() {
     local final before after stored="" edge flag i
     running() { sleep 1; e2e_window_geometry >/dev/null && kill -0 "$E2E_METER"; }
-    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    set_dwords Desktop=1
     start_ready
     set -- $(e2e_window_geometry)
     xdotool mousemove $(($1 + 10)) $(($2 + 10)) click 1
@@ -140,7 +138,7 @@ nt_skin() {
     convert $frames +append -type truecolor "BMP3:$skin" || e2e_abort "cannot write $skin"
     path=$("$E2E_WINE" winepath -w "$skin" 2>/dev/null) || e2e_abort "no Windows path for $skin"
     e2e_reg_add "$E2E_KEY" Skin REG_SZ "$path"
-    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    set_dwords Desktop=1
     shows_skin_frame() {
         local tray window shot
         tray=$(e2e_tray_geometry) && window=$(e2e_window_geometry) && shot=$(e2e_shot skin) || return 1
@@ -169,8 +167,7 @@ nt_reach() {
         (($1 >= 0 && $2 >= 0 && $1 + $3 <= 1024 && $2 + $4 <= 768 && $3 == 20 && $4 == 20))
     }
     running_with_menu() { sleep 1; kill -0 "$E2E_METER" && e2e_menu_geometry >/dev/null; }
-    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
-    store_rect 3000 2000 3020 2020
+    set_dwords Desktop=1 PosLEFT=3000 PosTOP=2000 PosRIGHT=3020 PosBOTTOM=2020
     start_ready
     e2e_check "a window stored off every screen shows on it, its size kept" on_screen_20x20
     e2e_check "and nothing is written back before Exit" [ "$(($(e2e_settings_value PosLEFT)))" = 3000 ]
@@ -188,7 +185,7 @@ nt_reach() {
     e2e_check "TaskbarCreated brings it back with the current frame" e2e_wait_frames 10 't == 0' shell-restarted
     e2e_check "and the current tooltip" tooltip_is "gaugelet (suspended)"
     e2e_check_exit
-    store_rect 1014 100 1034 120
+    set_dwords PosLEFT=1014 PosTOP=100 PosRIGHT=1034 PosBOTTOM=120
     start_ready
     e2e_check "a window partly on the screen stays exactly where it was stored" geometry_is "1014 100 20 20"
     e2e_check_exit
@@ -252,7 +249,7 @@ nt_dpi() {
             [ "$(e2e_count_colour "$shot" $window F5F5F5)" = 0 ]
     }
     as_9x
-    store_rect 300 200 320 220
+    set_dwords PosLEFT=300 PosTOP=200 PosRIGHT=320 PosBOTTOM=220
     for dpi in 96 144 192; do
         # The tray and the meter read the DPI as they start.
         e2e_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$dpi"
