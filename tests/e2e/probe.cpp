@@ -17,17 +17,11 @@ namespace {
 
 DWORD Number(const char* text) { return static_cast<DWORD>(std::strtoul(text, nullptr, 0)); }
 
+// A statistic is four raw bytes, as the system serves it.
 int SetDynData(const char* subKey, const char* name, const char* number) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_DYN_DATA, subKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        return 1;
-    }
-    // A statistic is four raw bytes, as the system serves it.
     const DWORD value = Number(number);
-    const LONG status = RegSetValueExA(key, name, 0, REG_BINARY,
-                                       reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    RegCloseKey(key);
+    const LONG status =
+        RegSetKeyValueA(HKEY_DYN_DATA, subKey, name, REG_BINARY, &value, sizeof(value));
     return status == ERROR_SUCCESS ? 0 : 1;
 }
 
