@@ -5,27 +5,23 @@
 e2e_init "$4" "$1" "$2" "$3"
 
 start_ready() { e2e_start_meter "$@" && e2e_wait_meter_ready; }
-check_exit() { e2e_check "Exit ends the meter with status 0" e2e_exit_meter; }
 geometry_is() { [ "$(e2e_window_geometry)" = "$1" ]; }
-tray_gone() { ! e2e_tray_geometry >/dev/null; }
 tooltip_is() { [ "$(e2e_tooltip | tee -a "$E2E_WORK/tooltips.txt")" = "$1" ]; }
 topmost_is() { e2e_probe windows '#32770' | awk -v want="$1" '$2 == "Gaugelet" { found = int($1 / 8) % 2 == want } END { exit !found }'; }
-store_rect() {
-    local edge
-    for edge in LEFT:$1 TOP:$2 RIGHT:$3 BOTTOM:$4; do e2e_reg_add "$E2E_KEY" "Pos${edge%:*}" REG_DWORD "${edge#*:}"; done
-}
-# Right-clicks at X Y, picks a menu item by KEYS, waits until the menu is gone.
-pick() { e2e_open_menu "$1" "$2" >/dev/null && shift 2 && xdotool key "$@" && e2e_wait_for 10 e2e_menu_gone; }
+# Stores settings of the meter that are numbers, NAME=VALUE each.
+set_dwords() { local s; for s; do e2e_reg_add "$E2E_KEY" "${s%%=*}" REG_DWORD "${s#*=}"; done; }
+# Picks an item of the window's menu by KEYS, waits until the menu is gone.
+pick() { e2e_open_menu $(e2e_window_geometry) >/dev/null && xdotool key "$@" && e2e_wait_for 10 e2e_not e2e_menu_geometry; }
 # The 9x family, whose load statistic the probe writes under HKEY_DYN_DATA.
 as_9x() {
     e2e_reg_add 'HKCU\Software\Wine\AppDefaults\gaugelet.exe' Version REG_SZ win98
-    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    set_dwords Desktop=1
     e2e_reg_add 'HKLM\System\CurrentControlSet\Control\PerfStats\Enum\KERNEL\CPUUsage' Name REG_SZ 'CPU Usage'
 }
 set_load() { e2e_probe dyn-set 'PerfStats\StatData' 'KERNEL\CPUUsage' "$1" || e2e_abort "cannot write the statistic"; }
 
 nt_load() {
-    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    set_dwords Desktop=1
     start_ready
     e2e_check "an idle machine shows frame 0 in both displays" e2e_wait_frames 20 "$E2E_IDLE" idle
     e2e_check "icon and window show the same frame" [ "$E2E_TRAY_FRAME" = "$E2E_WINDOW_FRAME" ]
@@ -33,48 +29,43 @@ nt_load() {
     e2e_check "two busy cores move both displays well away from frame 0" e2e_wait_frames 12 "$E2E_LOADED" loaded
     e2e_end_busy
     e2e_check "the displays return to idle when the load stops" e2e_wait_frames 20 "$E2E_IDLE" idle-again
-    check_exit
+    e2e_check_exit
 }
 
 # A machine that cannot be reached: one message box naming it, then the local load.
 nt_remote() {
     box_names_host() { [[ "$(e2e_probe windows '#32770')" == *$'Failed to connect to \nnosuchhost'* ]]; }
-    box_gone() { ! e2e_window_geometry Error >/dev/null; }
     e2e_start_meter nosuchhost
     e2e_check "a message box says it failed to connect to nosuchhost" e2e_wait_for 30 box_names_host
-    e2e_command 1 Error && e2e_wait_for 10 box_gone || e2e_abort "the message box stays after OK"
+    e2e_command 1 Error && e2e_wait_for 10 e2e_not e2e_window_geometry Error || e2e_abort "the message box stays after OK"
     e2e_wait_meter_ready
     # The window stays hidden: "Desktop" is off by default.
     e2e_check "the meter goes on and shows the local load" e2e_wait_frames 20 "t >= 0 && t <= h + 1" local
     e2e_check "the tooltip names no machine" tooltip_is gaugelet
-    check_exit
+    e2e_check_exit
 }
 
 nt_interact() {
-    local x y start final before after stored="" edge flag i
+    local final before after stored="" edge flag i
     running() { sleep 1; e2e_window_geometry >/dev/null && kill -0 "$E2E_METER"; }
-    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    set_dwords Desktop=1
     start_ready
-    start=$(e2e_window_geometry)
-    set -- $start
-    x=$(($1 + 10)) y=$(($2 + 10))
-    xdotool mousemove "$x" "$y" click 1
-    e2e_check "a click without a move leaves the window in place" geometry_is "$start"
+    set -- $(e2e_window_geometry)
+    xdotool mousemove $(($1 + 10)) $(($2 + 10)) click 1
+    e2e_check "a click without a move leaves the window in place" geometry_is "$*"
     # Apart from the click by more than the double-click time.
-    xdotool sleep 0.7 mousedown 1 sleep 0.2 mousemove $((x + 20)) $((y + 10)) sleep 0.2 \
-        mousemove $((x + 50)) $((y + 40)) sleep 0.2 mouseup 1
-    x=$((x + 50)) y=$((y + 40))
+    xdotool sleep 0.7 mousedown 1 sleep 0.2 mousemove $(($1 + 30)) $(($2 + 20)) sleep 0.2 \
+        mousemove $(($1 + 60)) $(($2 + 50)) sleep 0.2 mouseup 1
     e2e_check "a drag moves the window by the cursor's offset" e2e_wait_for 5 geometry_is "$(($1 + 50)) $(($2 + 40)) $3 $4"
     xdotool click 1 key Escape
     e2e_probe post Gaugelet 16 0 && e2e_command 2
     e2e_check "Escape, Close and Cancel leave the meter running" running
 
-    set -- $(e2e_open_menu "$x" "$y")
-    e2e_check "a right-click on the window opens the seven-item menu at the cursor" [ "$(e2e_menu_rows "$@") $1" = "7 $x" ]
+    set -- $(e2e_window_geometry) && set -- $(($1 + 10)) $(e2e_open_menu "$@")
+    e2e_check "a right-click on the window opens the seven-item menu at the cursor" [ "$2 $6" = "$1 7" ]
     e2e_check "Escape closes the menu" e2e_close_menu
-    set -- $(e2e_tray_geometry)
-    set -- $(e2e_open_menu $(($1 + 10)) $(($2 + 10)))
-    e2e_check "a right-click on the notification icon opens the menu" [ "$(e2e_menu_rows "$@")" = 7 ]
+    set -- $(e2e_open_menu $(e2e_tray_geometry))
+    e2e_check "a right-click on the notification icon opens the menu" [ "$5" = 7 ]
     e2e_close_menu || e2e_abort "Escape does not close the menu"
 
     e2e_command 105
@@ -83,7 +74,7 @@ nt_interact() {
     e2e_check "and takes it out again" e2e_wait_for 5 topmost_is 0
     e2e_command 105
     e2e_command 106
-    e2e_check "Display On Taskbar off removes the notification icon" e2e_wait_for 10 tray_gone
+    e2e_check "Display On Taskbar off removes the notification icon" e2e_wait_for 10 e2e_not e2e_tray_geometry
     e2e_command 106
     e2e_check "and on brings it back with a frame" e2e_wait_frames 10 't >= 0' taskbar-on
 
@@ -102,29 +93,29 @@ nt_interact() {
     # Up Up Right opens "Processes..." on "Idle"; up from there come
     # "_Total", then the processes newest first: the busy helper, the meter.
     e2e_start_busy 40 1
-    pick "$x" "$y" Up Up Right Up Up Return || e2e_abort "cannot choose the busy helper"
+    pick Up Up Right Up Up Return || e2e_abort "cannot choose the busy helper"
     e2e_check "watching the busy helper shows its full core" e2e_wait_frames 8 "$E2E_LOADED" watch-busy
-    pick "$x" "$y" Up Up Right Up Up Up Return || e2e_abort "cannot choose the meter"
+    pick Up Up Right Up Up Up Return || e2e_abort "cannot choose the meter"
     e2e_check "watching the meter itself shows idle while the helper works" e2e_wait_frames 8 't <= 1 && w <= 1' watch-meter
     e2e_end_busy
     e2e_start_busy 30 2
-    pick "$x" "$y" Up Up Right Up Return || e2e_abort "cannot choose _Total"
+    pick Up Up Right Up Return || e2e_abort "cannot choose _Total"
     e2e_check "\"_Total\" returns to the whole processor" e2e_wait_frames 8 "$E2E_LOADED" total
     e2e_end_busy
 
     # Suspended, no new frame can swap icons between the two counts.
     e2e_command 103
     e2e_wait_frames 5 't == 0 && w == 0' before-menus || e2e_abort "Suspend does not show frame 0"
+    final=$(e2e_window_geometry)
     before=$(e2e_probe gdi-objects Gaugelet) || e2e_abort "no GDI object count of the meter"
     for i in $(seq 100); do
-        e2e_open_menu "$x" "$y" >/dev/null && e2e_close_menu || e2e_abort "menu $i did not open and close"
+        e2e_open_menu $final >/dev/null && e2e_close_menu || e2e_abort "menu $i did not open and close"
     done
     after=$(e2e_probe gdi-objects Gaugelet) || e2e_abort "no GDI object count of the meter"
     e2e_check "a hundred menus leak no GDI object ($before before, $after after)" [ "$after" -le "$before" ]
     e2e_command 103
 
-    final=$(e2e_window_geometry)
-    check_exit
+    e2e_check_exit
     for edge in LEFT TOP RIGHT BOTTOM; do stored="$stored $(($(e2e_settings_value pos$edge)))"; done
     set -- $final
     e2e_check "Exit stores the moved rectangle" [ "$stored" = " $1 $2 $(($1 + $3)) $(($2 + $4))" ]
@@ -134,7 +125,7 @@ nt_interact() {
     start_ready
     e2e_check "the next start places the window there" geometry_is "$final"
     e2e_check "and keeps it top-most" topmost_is 1
-    check_exit
+    e2e_check_exit
 }
 
 # A skin file stored in the settings shows in both displays; once it is
@@ -147,7 +138,7 @@ nt_skin() {
     convert $frames +append -type truecolor "BMP3:$skin" || e2e_abort "cannot write $skin"
     path=$("$E2E_WINE" winepath -w "$skin" 2>/dev/null) || e2e_abort "no Windows path for $skin"
     e2e_reg_add "$E2E_KEY" Skin REG_SZ "$path"
-    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
+    set_dwords Desktop=1
     shows_skin_frame() {
         local tray window shot
         tray=$(e2e_tray_geometry) && window=$(e2e_window_geometry) && shot=$(e2e_shot skin) || return 1
@@ -159,11 +150,11 @@ nt_skin() {
     }
     start_ready
     e2e_check "both displays show a skin frame in its own colours, its border transparent" e2e_wait_for 20 shows_skin_frame
-    check_exit
+    e2e_check_exit
     rm -f "$skin"
     start_ready
     e2e_check "without the file the built-in skin shows" e2e_wait_frames 20 't >= 0 && w >= 0' builtin
-    check_exit
+    e2e_check_exit
     e2e_check "the stored path stays" [ "$(e2e_settings_value Skin)" = "$path" ]
 }
 
@@ -176,30 +167,28 @@ nt_reach() {
         (($1 >= 0 && $2 >= 0 && $1 + $3 <= 1024 && $2 + $4 <= 768 && $3 == 20 && $4 == 20))
     }
     running_with_menu() { sleep 1; kill -0 "$E2E_METER" && e2e_menu_geometry >/dev/null; }
-    e2e_reg_add "$E2E_KEY" Desktop REG_DWORD 1
-    store_rect 3000 2000 3020 2020
+    set_dwords Desktop=1 PosLEFT=3000 PosTOP=2000 PosRIGHT=3020 PosBOTTOM=2020
     start_ready
     e2e_check "a window stored off every screen shows on it, its size kept" on_screen_20x20
     e2e_check "and nothing is written back before Exit" [ "$(($(e2e_settings_value PosLEFT)))" = 3000 ]
-    set -- $(e2e_window_geometry)
-    set -- $(e2e_open_menu $(($1 + 10)) $(($2 + 10)))
-    # "Exit" is the last of seven 17-pixel rows.
-    [ "$(e2e_menu_rows "$@")" = 7 ] || e2e_abort "the menu has not seven rows: $*"
+    set -- $(e2e_open_menu $(e2e_window_geometry))
+    [ "$5" = 7 ] || e2e_abort "the menu has not seven rows: $*"
+    # "Exit" is the last row.
     xdotool mousemove $(($1 + 20)) $(($2 + $4 - 11)) sleep 0.3 click 3
     e2e_check "a right click on Exit leaves the meter running and the menu open" running_with_menu
     e2e_close_menu || e2e_abort "Escape does not close the menu"
     e2e_command 103
     e2e_check "Suspend shows frame 0" e2e_wait_frames 5 't == 0 && w == 0' suspended
     e2e_probe delete-icon Gaugelet 0xFFFFFFFF || e2e_abort "cannot delete the meter's icon"
-    e2e_check "a restarting shell loses the icon" e2e_wait_for 10 tray_gone
+    e2e_check "a restarting shell loses the icon" e2e_wait_for 10 e2e_not e2e_tray_geometry
     e2e_probe post '*' TaskbarCreated 0 || e2e_abort "cannot broadcast TaskbarCreated"
     e2e_check "TaskbarCreated brings it back with the current frame" e2e_wait_frames 10 't == 0' shell-restarted
     e2e_check "and the current tooltip" tooltip_is "gaugelet (suspended)"
-    check_exit
-    store_rect 1014 100 1034 120
+    e2e_check_exit
+    set_dwords PosLEFT=1014 PosTOP=100 PosRIGHT=1034 PosBOTTOM=120
     start_ready
     e2e_check "a window partly on the screen stays exactly where it was stored" geometry_is "1014 100 20 20"
-    check_exit
+    e2e_check_exit
 }
 
 # The 9x family: the load it is given, and a menu without the process list.
@@ -213,14 +202,12 @@ win9x() {
     for load in 100 0 50; do
         set_load "$load"
         frame=$((11 * load / 100))
-        e2e_check "a load of $load% shows frame $frame in both displays" \
-            e2e_wait_frames 10 "t == $frame && w == $frame" "load-$load"
+        e2e_check "a load of $load% shows frame $frame in both displays" e2e_wait_frames 10 "t == $frame && w == $frame" "load-$load"
     done
-    set -- $(e2e_window_geometry)
-    set -- $(e2e_open_menu $(($1 + 10)) $(($2 + 10)))
-    e2e_check "the menu has six items, no Processes..." [ "$(e2e_menu_rows "$@")" = 6 ]
+    set -- $(e2e_open_menu $(e2e_window_geometry))
+    e2e_check "the menu has six items, no Processes..." [ "$5" = 6 ]
     e2e_close_menu || e2e_abort "Escape does not close the menu"
-    check_exit
+    e2e_check_exit
 }
 
 # At 96, 144 and 192 dpi both displays show the built-in skin's frames 0 and
@@ -228,26 +215,24 @@ win9x() {
 # to the window's DPI.
 nt_dpi() {
     local dpi side load
-    # SHOT FRAME SIZE KEYED ROWS X Y W H: somewhere in the region, frame FRAME
-    # scaled to SIZE, each pixel the source pixel whose centre is nearest,
-    # transparent ones showing KEYED in the first ROWS rows and black below.
+    # SHOT FRAME SIZE KEYED ROWS X Y W H: in the region, frame FRAME scaled to
+    # SIZE, each pixel the source pixel whose centre is nearest, transparent
+    # ones showing KEYED in the first ROWS rows and black below; placed by
+    # the first pixel not KEYED, in the frame and in the region alike.
     shows_frame() {
-        { e2e_region_colours "$E2E_ROOT/res/skin130.bmp" $((16 * $2)) 0 16 16; e2e_region_colours "$1" "$6" "$7" "$8" "$9"; } |
-            awk -v n="$3" -v keyed="$4" -v rows="$5" -v w="$8" -v h="$9" '
-                NR <= 256 { src[(NR - 1) % 16, int((NR - 1) / 16)] = $1; next }
-                { shot[(NR - 257) % w, int((NR - 257) / w)] = $1 }
+        { e2e_region_colours "$E2E_ROOT/res/skin130.bmp" $((16 * $2)) 0 16 16; e2e_region_colours "$1" "${@:6}"; } |
+            awk -v n="$3" -v keyed="$4" -v rows="$5" -v w="$8" '
+                NR <= 256 { source[NR - 1] = $1; next }
+                { shot[NR - 257] = $1 }
+                $1 != keyed && at == "" { at = NR - 257 }
                 END {
-                    if (NR != 256 + w * h) exit 1
-                    for (oy = 0; oy + n <= h; oy++) for (ox = 0; ox + n <= w; ox++) {
-                        ok = 1
-                        for (j = 0; ok && j < n; j++) for (i = 0; ok && i < n; i++) {
-                            want = src[int((2 * i + 1) * 8 / n), int((2 * j + 1) * 8 / n)]
-                            if (want == "008080") want = j < rows ? keyed : "000000"
-                            ok = shot[ox + i, oy + j] == want
-                        }
-                        if (ok) exit 0
+                    for (y = 0; y < n; y++) for (x = 0; x < n; x++) {
+                        want[y, x] = source[16 * int((2 * y + 1) * 8 / n) + int((2 * x + 1) * 8 / n)]
+                        if (want[y, x] == "008080") want[y, x] = y < rows ? keyed : "000000"
+                        if (want[y, x] != keyed && first == "") first = y * w + x
                     }
-                    exit 1
+                    for (y = 0; y < n; y++) for (x = 0; x < n; x++) wrong += shot[at - first + y * w + x] != want[y, x]
+                    exit at == "" || wrong
                 }'
     }
     # Wine's tray has one slot as high as its window, the icon 2 pixels in.
@@ -255,16 +240,16 @@ nt_dpi() {
     # though its rows are padded to 16 bits: a 24-pixel icon loses 6 rows of
     # it. On a bare X server Wine draws the window's keyed button face black.
     both_show() {
-        local tray window shot size
+        local tray window shot icon frame=$((16 * dpi / 96))
         tray=$(e2e_tray_geometry) && window=$(e2e_window_geometry) && shot=$(e2e_shot "$dpi-$1") || return 1
-        set -- "$1" $tray
-        size=$(($5 - 4))
-        shows_frame "$shot" "$1" "$size" FFFFFF $(((size * size + 15) / 16 / ((size + 15) / 16))) "$2" "$3" "$5" "$5" &&
-            shows_frame "$shot" "$1" $((16 * dpi / 96)) 000000 999 $window &&
+        set -- "$1" $tray $window
+        icon=$(($5 - 4))
+        shows_frame "$shot" "$1" $icon FFFFFF $(((icon * icon + 15) / 16 / ((icon + 15) / 16))) $tray &&
+            shows_frame "$shot" "$1" $frame 000000 999 $window &&
             [ "$(e2e_count_colour "$shot" $window F5F5F5)" = 0 ]
     }
     as_9x
-    store_rect 300 200 320 220
+    set_dwords PosLEFT=300 PosTOP=200 PosRIGHT=320 PosBOTTOM=220
     for dpi in 96 144 192; do
         # The tray and the meter read the DPI as they start.
         e2e_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$dpi"
@@ -280,7 +265,7 @@ nt_dpi() {
             e2e_check "at $dpi dpi both displays show frame $((11 * load / 100)) scaled pixel for pixel" \
                 e2e_wait_for 10 both_show $((11 * load / 100))
         done
-        check_exit
+        e2e_check_exit
     done
 }
 

@@ -14,10 +14,11 @@ e2e_abort() { e2e_log "FAILED: $*"; exit 1; }
 e2e_check() {
     if "${@:2}"; then e2e_log "ok: $1"; else e2e_log "FAIL: $1"; E2E_FAILURES=$((E2E_FAILURES + 1)); fi
 }
+# Succeeds where the command fails; what it prints is dropped.
+e2e_not() { ! "$@" >/dev/null 2>&1; }
 
-e2e_no_crash() { ! grep -q -i -E 'unhandled (exception|page fault)' "$E2E_WORK/meter.log"; }
 e2e_finish() {
-    e2e_check "the meter never crashed" e2e_no_crash
+    e2e_check "the meter never crashed" e2e_not grep -i -E 'unhandled (exception|page fault)' "$E2E_WORK/meter.log"
     [ "$E2E_FAILURES" = 0 ] || e2e_abort "$E2E_FAILURES check(s) failed; screenshots in $E2E_WORK"
     e2e_log "all checks passed"
     exit 0
@@ -78,8 +79,10 @@ e2e_start_meter() {
     "$E2E_WINE" "$E2E_EXE" "$@" >>"$E2E_WORK/meter.log" 2>&1 &
     E2E_METER=$! E2E_PIDS="$E2E_PIDS $!"
 }
-# Exit from the menu's command; the status of the meter's wine.
-e2e_exit_meter() { e2e_command 101 && timeout 20 tail --pid="$E2E_METER" -f /dev/null && wait "$E2E_METER"; }
+e2e_check_exit() {
+    exits() { e2e_command 101 && timeout 20 tail --pid="$E2E_METER" -f /dev/null && wait "$E2E_METER"; }
+    e2e_check "Exit ends the meter with status 0" exits
+}
 
 # THREADS cores busy for SECONDS in a Windows process named busyhelper,
 # returning once it spins: past a second of CPU, more than Wine's start.
@@ -123,34 +126,28 @@ e2e_region_colours() {
 }
 e2e_count_colour() { e2e_region_colours "$1" "$2" "$3" "$4" "$5" | grep -c -x "$6"; }
 
-# The frame of the built-in skin shown in a region holding one icon, or -1.
-# Frame k lights k rows of 10 pixels pure green; the sunken box has 23 grey
-# pixels, which also gives the scale the icon is drawn at.
-e2e_builtin_frame() {
-    e2e_region_colours "$@" | awk '$1 == "00FF00" { green++ } $1 == "808080" { grey++ }
-        END { s = grey / 23; print (!grey || s != int(s) || green % (10 * s)) ? -1 : green / (10 * s) }'
-}
-
-# The frame that the host's load over one second would give on the
-# built-in skin, of the busier of the first processor and all.
-e2e_host_frame() {
-    { grep -E '^cpu0? ' /proc/stat; sleep 1; grep -E '^cpu0? ' /proc/stat; } | awk '
-        { busy = 0; for (i = 2; i <= NF; i++) if (i != 5 && i != 6) busy += $i
-          db[$1] = busy - b[$1]; di[$1] = $5 + $6 - d[$1]; b[$1] = busy; d[$1] = $5 + $6 }
-        END { for (c in db) { t = db[c] + di[c]; f = t ? int(11 * db[c] / t) : 0; if (f > h) h = f } print h + 0 }'
-}
-
 # Polls for at most SECONDS until the frames shown, in screenshot NAME,
 # pass an awk condition on t (notification icon) and w (window, -1 where
 # none shows), with h the frame of the host's load over the second before:
 # the meter reads the first processor or all, as its system version asks.
 e2e_wait_frames() {
     local condition=$2 name=$3 host tray window end=$((SECONDS + $1))
+    # The frame of the built-in skin in a region holding one icon, or -1.
+    # Frame k lights k rows of 10 pixels pure green; the sunken box has 23
+    # grey pixels, which also gives the scale the icon is drawn at.
+    frame_in() {
+        [ $# = 4 ] && e2e_region_colours "$E2E_SHOT" "$@" | awk '$1 == "00FF00" { green++ } $1 == "808080" { grey++ }
+            END { s = grey / 23; print (!grey || s != int(s) || green % (10 * s)) ? -1 : green / (10 * s) }' || echo -1
+    }
     while :; do
-        host=$(e2e_host_frame) tray=$(e2e_tray_geometry) window=$(e2e_window_geometry)
+        # The built-in skin's frame of the busier of the first processor and all.
+        host=$({ grep -E '^cpu0? ' /proc/stat; sleep 1; grep -E '^cpu0? ' /proc/stat; } | awk '
+            { busy = 0; for (i = 2; i <= NF; i++) if (i != 5 && i != 6) busy += $i
+              db[$1] = busy - b[$1]; di[$1] = $5 + $6 - d[$1]; b[$1] = busy; d[$1] = $5 + $6 }
+            END { for (c in db) { t = db[c] + di[c]; f = t ? int(11 * db[c] / t) : 0; if (f > h) h = f } print h + 0 }')
+        tray=$(e2e_tray_geometry) window=$(e2e_window_geometry)
         E2E_SHOT=$(e2e_shot "$name") || return 1
-        E2E_TRAY_FRAME=$([ -n "$tray" ] && e2e_builtin_frame "$E2E_SHOT" $tray || echo -1)
-        E2E_WINDOW_FRAME=$([ -n "$window" ] && e2e_builtin_frame "$E2E_SHOT" $window || echo -1)
+        E2E_TRAY_FRAME=$(frame_in $tray) E2E_WINDOW_FRAME=$(frame_in $window)
         e2e_log "  $name: notification icon frame $E2E_TRAY_FRAME, window frame $E2E_WINDOW_FRAME at $window"
         awk -v t="$E2E_TRAY_FRAME" -v w="$E2E_WINDOW_FRAME" -v h="$host" "BEGIN { exit !($condition) }" && return
         [ "$SECONDS" -lt "$end" ] || return 1
@@ -161,18 +158,19 @@ E2E_IDLE='t >= 0 && t <= h + 1 && w >= 0 && w <= h + 1'
 # Two busy cores: well above idle on every count of the load.
 E2E_LOADED='t >= 6 && w >= 6'
 
-# Opens the context menu with a right-click at X Y; prints its geometry.
-e2e_open_menu() { xdotool mousemove "$1" "$2" click 3 && e2e_wait_for 10 e2e_menu_geometry; }
-e2e_menu_gone() { ! e2e_menu_geometry >/dev/null; }
-e2e_close_menu() { xdotool key Escape && e2e_wait_for 10 e2e_menu_gone; }
-# Rows of a menu of that geometry in Wine's look: 17 pixels a row in a 3-pixel frame.
-e2e_menu_rows() { (($4 % 17 == 6)) && echo $((($4 - 6) / 17)) || echo -1; }
+# Opens the context menu with a right-click 10 pixels into the window of
+# GEOMETRY; prints the menu's geometry and its rows in Wine's look (17
+# pixels a row in a 3-pixel frame).
+e2e_open_menu() {
+    xdotool mousemove $(($1 + 10)) $(($2 + 10)) click 3 && set -- $(e2e_wait_for 10 e2e_menu_geometry) &&
+        echo "$@" $((($4 % 17 == 6) ? ($4 - 6) / 17 : -1))
+}
+e2e_close_menu() { xdotool key Escape && e2e_wait_for 10 e2e_not e2e_menu_geometry; }
 
 # The meter's tooltip text, read by hovering over the notification icon;
 # Wine's tray shows it after more than one move over the icon.
 e2e_tooltip() {
-    set -- $(e2e_tray_geometry)
-    [ $# = 4 ] || return 1
+    set -- $(e2e_tray_geometry) && [ $# = 4 ] || return 1
     xdotool mousemove 300 300 sleep 0.3 mousemove $(($1 + 8)) $(($2 + 8)) sleep 0.1 \
         mousemove $(($1 + 10)) $(($2 + 10)) sleep 0.1 mousemove $(($1 + 11)) $(($2 + 11))
     e2e_wait_for 10 e2e_probe windows tooltips_class32 >"$E2E_WORK/tooltip.txt"
@@ -182,10 +180,11 @@ e2e_tooltip() {
 
 # Waits until the notification icon shows a picture (Wine's tray is white
 # where it shows none); a message box ends the check with its text.
-e2e_meter_shows() {
-    local tray shot
-    ! e2e_window_geometry Error >/dev/null ||
-        e2e_abort "the meter shows an error: $(e2e_probe windows '#32770' | tr '\n' ' ')"
-    tray=$(e2e_tray_geometry) && shot=$(e2e_shot ready) && e2e_region_colours "$shot" $tray | grep -q -v -x FFFFFF
+e2e_wait_meter_ready() {
+    shows() {
+        e2e_not e2e_window_geometry Error ||
+            e2e_abort "the meter shows an error: $(e2e_probe windows '#32770' | tr '\n' ' ')"
+        set -- $(e2e_tray_geometry) && [ $# = 4 ] && e2e_region_colours "$(e2e_shot ready)" "$@" | grep -q -v -x FFFFFF
+    }
+    e2e_wait_for 30 shows || e2e_abort "the meter showed no notification icon within 30 s"
 }
-e2e_wait_meter_ready() { e2e_wait_for 30 e2e_meter_shows || e2e_abort "the meter showed no notification icon within 30 s"; }

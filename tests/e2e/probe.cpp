@@ -17,17 +17,11 @@ namespace {
 
 DWORD Number(const char* text) { return static_cast<DWORD>(std::strtoul(text, nullptr, 0)); }
 
+// A statistic is four raw bytes, as the system serves it.
 int SetDynData(const char* subKey, const char* name, const char* number) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_DYN_DATA, subKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        return 1;
-    }
-    // A statistic is four raw bytes, as the system serves it.
     const DWORD value = Number(number);
-    const LONG status = RegSetValueExA(key, name, 0, REG_BINARY,
-                                       reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    RegCloseKey(key);
+    const LONG status =
+        RegSetKeyValueA(HKEY_DYN_DATA, subKey, name, REG_BINARY, &value, sizeof(value));
     return status == ERROR_SUCCESS ? 0 : 1;
 }
 
@@ -41,8 +35,7 @@ int Post(const char* title, const char* message, const char* wParam) {
 
 // As a restarting shell forgets every icon.
 int DeleteIcon(const char* title, const char* id) {
-    NOTIFYICONDATAA data;
-    ZeroMemory(&data, sizeof(data));
+    NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
     data.hWnd = FindWindowA(nullptr, title);
     data.uID = Number(id);
@@ -52,19 +45,18 @@ int DeleteIcon(const char* title, const char* id) {
 // WM_GETTEXT reaches the controls of other processes, which GetWindowText does not.
 void PrintText(HWND window) {
     char text[512] = "";
-    DWORD_PTR copied = 0;
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 2000, &copied);
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
     text[sizeof(text) - 1] = '\0';
     std::printf("%s\n", text);
 }
 
 // Each shown top-level window of a class: "EXSTYLE TEXT", then the texts of its controls.
 int ShownWindows(const char* className) {
-    int shown = 0;
+    bool shown = false;
     for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, nullptr));) {
         if (IsWindowVisible(window)) {
-            ++shown;
+            shown = true;
             std::printf("%lu ", static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
             PrintText(window);
             for (HWND control = nullptr;
@@ -73,7 +65,7 @@ int ShownWindows(const char* className) {
             }
         }
     }
-    return shown > 0 ? 0 : 1;
+    return shown ? 0 : 1;
 }
 
 // Wine keeps no GUI counts (GetGuiResources is a stub there) but mirrors

@@ -16,37 +16,24 @@ include='^[[:space:]]*#[[:space:]]*include[[:space:]]*'
 project='["<](\.\./)*'
 offences=0
 
-# report RULE GREP-OUTPUT: prints the offending lines under their rule.
-report() {
-    [ -n "$2" ] || return 0
-    printf '%s\n' "$2" | sed "s|^|$1: |"
-    offences=$((offences + $(printf '%s\n' "$2" | wc -l)))
-}
-
-# find PATTERN DIR...: the matching lines of C and C++ sources and resource scripts.
-find_lines() {
-    pattern=$1
-    shift
-    grep -rnE --include='*.h' --include='*.cpp' --include='*.c' --include='*.rc' "$pattern" "$@"
+# forbid RULE PATH DIRS [EXEMPT]: reports the includes of PATH in the C and
+# C++ sources and resource scripts under DIRS, but for grep lines matching EXEMPT.
+forbid() {
+    # shellcheck disable=SC2086 # DIRS is a list of folders
+    lines=$(grep -rnE --include='*.h' --include='*.cpp' --include='*.c' --include='*.rc' "$include$2" $3)
     [ $? -le 1 ] || exit 2
+    [ -z "$4" ] || lines=$(printf '%s\n' "$lines" | grep -vE "$4")
+    [ -n "$lines" ] || return 0
+    printf '%s\n' "$lines" | sed "s|^|$1: |"
+    offences=$((offences + $(printf '%s\n' "$lines" | wc -l)))
 }
 
-lines=$(find_lines "$include$project(perf|registry|taskicon|app|testing)/" platform) || exit 2
-report "platform/ includes a layer above it" "$lines"
-
-lines=$(find_lines "$include$project(app|testing)/" perf registry taskicon) || exit 2
-report "perf/, registry/ or taskicon/ include app/ or testing/" "$lines"
-
-lines=$(find_lines "$include$project""testing/" $product) || exit 2
-report "shipping code includes testing/" "$lines"
-
-lines=$(find_lines "$include\"" platform/win32) || exit 2
-lines=$(printf '%s\n' "$lines" | grep -vE ':[0-9]+:[[:space:]]*#[[:space:]]*include[[:space:]]*"platform/')
-report "platform/win32/ includes more than platform/ and system headers" "$lines"
-
-lines=$(find_lines "$include<windows\.h>" $product) || exit 2
-lines=$(printf '%s\n' "$lines" | grep -vE '^([^:]*/)?win32_[^/:]*:')
-report "<windows.h> outside the files named win32_*" "$lines"
+forbid "platform/ includes a layer above it" "$project(perf|registry|taskicon|app|testing)/" platform
+forbid "perf/, registry/ or taskicon/ include app/ or testing/" "$project(app|testing)/" "perf registry taskicon"
+forbid "shipping code includes testing/" "${project}testing/" "$product"
+forbid "platform/win32/ includes more than platform/ and system headers" '"' platform/win32 \
+    ':[0-9]+:[[:space:]]*#[[:space:]]*include[[:space:]]*"platform/'
+forbid "<windows.h> outside the files named win32_*" '<windows\.h>' "$product" '^([^:]*/)?win32_[^/:]*:'
 
 if [ "$offences" -ne 0 ]; then
     echo "check-includes: $offences include(s) against the layout" >&2
