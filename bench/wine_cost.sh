@@ -6,8 +6,8 @@
 # window comes from the scheduler (every thread's schedstat) for the program
 # and for every process of its Wine session, its memory as PSS. Then the cost
 # of one frame change (the meter fed a load that flips every second, beside
-# timer_only.exe flipping its icons), and the time from launch to the first
-# frame on screen.
+# timer_only.exe flipping its icons), the time from launch to the first
+# frame on screen, and what one sample costs inside the meter's process.
 #   bench/wine_cost.sh [SECONDS [WARMUP]]     (60 and 10; builds the mingw64 exes)
 # Exits non-zero when a program does not start or a figure cannot be read.
 set -u
@@ -25,12 +25,13 @@ for tool in Xvfb xload xdotool xwd convert; do
 done
 
 cmake --preset mingw64 >/dev/null &&
-    cmake --build build/mingw64 --target gaugelet timer_only dyn_feed >/dev/null ||
+    cmake --build build/mingw64 --target gaugelet timer_only dyn_feed sample_cost >/dev/null ||
     fail "the mingw64 build failed"
 build="$PWD/build/mingw64"
 meter_exe="$build/app/gaugelet.exe"
 timer_exe="$build/bench/timer_only.exe"
 feed_exe="$build/bench/dyn_feed.exe"
+sample_exe="$build/bench/sample_cost.exe"
 wine="$PWD/tools/wine.sh"
 work="$build/wine-cost"
 mkdir -p "$work" || fail "cannot make $work"
@@ -92,19 +93,21 @@ windows_pid() {
     done | head -n 1
 }
 
-cpu_ns() {
-    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ ns += $1 } END { if (NR) print ns; else exit 1 }'
+# "T pid tid ns" for every thread of a process: its run time from the scheduler.
+thread_ns() {
+    awk -v pid="$1" '{ n = split(FILENAME, part, "/"); print "T", pid, part[n - 1], $1 }' \
+        /proc/"$1"/task/*/schedstat 2>/dev/null | grep .
 }
 
 pss_kib() { awk '/^Pss:/ { print $2; found = 1 } END { exit !found }' "/proc/$1/smaps_rollup" 2>/dev/null; }
 
-# One line per process: pid, role, CPU ns, PSS KiB; the X server last.
+# "P pid role pss" for each process, then its threads; the X server last.
 snapshot() {
-    local own=$1 pid role ns pss pids
+    local own=$1 pid role threads pss pids
     pids=$own
     [ -n "$prefix" ] && pids=$(session_pids)
     for pid in $pids; do
-        ns=$(cpu_ns "$pid") && pss=$(pss_kib "$pid") || continue
+        threads=$(thread_ns "$pid") && pss=$(pss_kib "$pid") || continue
         role=other
         if [ "$pid" = "$own" ]; then
             role=own
@@ -113,15 +116,17 @@ snapshot() {
         elif [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = explorer.exe ]; then
             role=explorer
         fi
-        echo "$pid $role $ns $pss"
+        printf 'P %s %s %s\n%s\n' "$pid" "$role" "$pss" "$threads"
     done
-    ns=$(cpu_ns "$xvfb") || return 1
-    echo "$xvfb xserver $ns 0"
+    threads=$(thread_ns "$xvfb") || return 1
+    printf 'P %s xserver 0\n%s\n' "$xvfb" "$threads"
 }
 
 # "own wineserver explorer session xserver own_pss session_pss" over the
-# window, CPU in ms per minute. A process that ends in the window takes its
-# time with it, so that fails the measurement.
+# window, CPU in ms per minute, counted thread by thread: a thread born in
+# the window counts whole, one that ended in it takes its time with it (the
+# scheduler keeps no figure for it). A process that ends in the window
+# fails the measurement.
 measure() {
     local own=$1 name=$2 before after
     sleep "$warmup"
@@ -130,16 +135,22 @@ measure() {
     after=$(snapshot "$own") || return 1
     printf '%s\n--\n%s\n' "$before" "$after" | awk -v s="$seconds" -v name="$name" '
         $1 == "--" { late = 1; next }
-        !late { start[$1] = $3; next }
-        {
-            seen[$1] = 1
-            ms = ($3 - start[$1]) / 1e6 * 60 / s
-            cpu[$2] += ms
-            if ($2 != "xserver") { session += ms; pss += $4 }
-            if ($2 == "own") { ownpss = $4 }
+        !late && $1 == "P" { existed[$2] = 1; next }
+        !late { start[$3] = $4; next }
+        $1 == "P" {
+            seen[$2] = 1
+            role[$2] = $3
+            if ($3 != "xserver") { pss += $4 }
+            if ($3 == "own") { ownpss = $4 }
+            next
         }
+        { used[$2] += ($4 - ($3 in start ? start[$3] : 0)) / 1e6 * 60 / s }
         END {
-            for (p in start) if (!seen[p]) { print name ": process " p " ended in the window" > "/dev/stderr"; bad = 1 }
+            for (p in existed) if (!seen[p]) { print name ": process " p " ended in the window" > "/dev/stderr"; bad = 1 }
+            for (p in used) {
+                cpu[role[p]] += used[p]
+                if (role[p] != "xserver") { session += used[p] }
+            }
             if (!("own" in cpu)) { print name ": its own process is gone" > "/dev/stderr"; bad = 1 }
             if (bad) exit 1
             printf "%.1f %.1f %.1f %.1f %.1f %d %d\n", cpu["own"], cpu["wineserver"], cpu["explorer"],
@@ -287,6 +298,14 @@ for feed in "0 0" "0 100"; do
     stop_session
 done
 
+echo "sample_cost.exe ..." >&2
+fresh_prefix sample
+sample_costs=$(in_prefix "$sample_exe" 2>>"$prefix.log") || fail "sample_cost.exe failed (see $prefix.log)"
+stop_session
+cost_of() { awk -v name="$1" '$1 == name { print $2; found = 1 } END { exit !found }' <<<"$sample_costs"; }
+sample_us=$(cost_of sample) && times_us=$(cost_of processor_times) && message_us=$(cost_of message) ||
+    fail "sample_cost.exe printed no figures"
+
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 printf '%s|%s\n' \
@@ -294,7 +313,8 @@ printf '%s|%s\n' \
     "timer_only.exe flip" "$result_timer_flip" "gaugelet.exe 98 steady" "$result_meter_steady" \
     "gaugelet.exe 98 fed" "$result_meter_fed" |
     awk -F'|' -v s="$seconds" -v w="$warmup" -v load="$load_before -> $load_after" \
-        -v cores="$(nproc)" -v up_xload="$startup_xload" -v up_timer="$startup_timer" -v up_meter="$startup_meter" '
+        -v cores="$(nproc)" -v up_xload="$startup_xload" -v up_timer="$startup_timer" -v up_meter="$startup_meter" \
+        -v sample_us="$sample_us" -v times_us="$times_us" -v message_us="$message_us" '
     function ratio(a, b) { return b > 0 ? sprintf("%.2f", a / b) : "-" }
     function goal(r) { return r != "-" && r + 0 <= 1.2 ? "met" : "NOT met" }
     {
@@ -330,4 +350,9 @@ printf '%s|%s\n' \
         printf "\ngaugelet.exe / timer_only.exe per frame change: %s\n", ratio(total[3], total[1])
         printf "\nFirst frame on screen after launch: xload %s s (window mapped), timer_only.exe %s s, gaugelet.exe %s s (window shows its icon)\n",
             up_xload, up_timer, up_meter
+        printf "\nOne steady sample inside the meter, microseconds (median of 101 calls, each after a 50 ms pause)\n\n"
+        printf "| one sample by the meter | of it, the Wine call for processor times | one message through the queue |\n|---:|---:|---:|\n"
+        printf "| %.1f | %.1f | %.1f |\n", sample_us, times_us, message_us
+        printf "\nOnce a second the sample costs %.1f ms a minute, %s times the own CPU of timer_only.exe; the Wine call alone %s times.\n",
+            sample_us * 60 / 1000, ratio(sample_us * 60 / 1000, own[2]), ratio(times_us * 60 / 1000, own[2])
     }'
