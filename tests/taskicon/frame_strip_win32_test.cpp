@@ -3,13 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/win32/win32_pixels.h"
 #include "platform/win32/win32_system.h"
 #include "taskicon/task_icon.h"
-#include "tests/taskicon/bmp_writer.h"
 
 namespace {
 
@@ -60,6 +63,62 @@ std::string TempFile(const std::string& name) {
            "gaugelet-strip-" + name;
 }
 
+void Put(std::vector<std::uint8_t>* out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out->push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+}
+
+// Files store blue first.
+std::uint32_t Bgr(ColorRef c) { return (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu); }
+
+// Writes a bitmap file as common tools lay it out, bottom row first: 1, 4 and
+// 8 bits index the palette, which holds every pixel's colour; 24 and 32 bits
+// store the colours themselves.
+bool WriteBmp(const std::string& path, int pixelWidth, int pixelHeight, int bits,
+              const std::vector<ColorRef>& palette, const std::function<ColorRef(int, int)>& at) {
+    const auto width = static_cast<std::uint32_t>(pixelWidth);
+    const auto height = static_cast<std::uint32_t>(pixelHeight);
+    const auto depth = static_cast<std::uint32_t>(bits);
+    const std::uint32_t stride = (width * depth + 31) / 32 * 4;
+    const auto offset = static_cast<std::uint32_t>(14 + 40 + 4 * palette.size());
+    std::vector<std::uint8_t> out;
+    Put(&out, 0x4D42, 2);
+    for (const std::uint32_t field : {offset + stride * height, 0u, offset, 40u, width, height}) {
+        Put(&out, field, 4);
+    }
+    Put(&out, 1, 2);
+    Put(&out, depth, 2);
+    for (const std::uint32_t field : {0u, stride * height, 2835u, 2835u,
+                                      static_cast<std::uint32_t>(palette.size()), 0u}) {
+        Put(&out, field, 4);
+    }
+    for (const ColorRef c : palette) {
+        Put(&out, Bgr(c), 4);
+    }
+    for (std::uint32_t row = height; row-- > 0;) {
+        std::vector<std::uint8_t> line(stride, 0);
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const ColorRef c = at(static_cast<int>(x), static_cast<int>(row));
+            if (depth >= 24) {
+                for (std::uint32_t i = 0; i < 3; ++i) {
+                    line[x * depth / 8 + i] = static_cast<std::uint8_t>(Bgr(c) >> (8 * i));
+                }
+                continue;
+            }
+            const auto index = static_cast<std::uint32_t>(
+                std::find(palette.begin(), palette.end(), c) - palette.begin());
+            const std::uint32_t bit = x * depth;
+            line[bit / 8] =
+                static_cast<std::uint8_t>(line[bit / 8] | index << (8 - depth - bit % 8));
+        }
+        out.insert(out.end(), line.begin(), line.end());
+    }
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    return static_cast<bool>(file);
+}
+
 // The source pixel nearest the centre of pixel `to` of a frame scaled to `size`.
 int Nearest(int to, int size) { return (2 * to + 1) * 16 / (2 * size); }
 
@@ -102,14 +161,9 @@ TEST_F(FrameStrip, KeyColourIsTransparentAndOtherColoursStayAtEverySize) {
             const auto band = static_cast<std::size_t>(x / 16 + y / 4) % 12;
             return (x + 2 * y) % 3 == 0 ? kKey : colours[skin.bits == 1 ? 1 : 1 + band];
         };
-        BmpPicture picture{skin.width, skin.height, {}};
-        for (int y = 0; y < skin.height; ++y) {
-            for (int x = 0; x < skin.width; ++x) {
-                picture.pixels.push_back(source(x, y));
-            }
-        }
         const long used = skin.bits == 1 ? 2 : skin.bits <= 8 ? 13 : 0;
-        ASSERT_TRUE(WriteBmp(path, picture, skin.bits, {colours.begin(), colours.begin() + used}));
+        ASSERT_TRUE(WriteBmp(path, skin.width, skin.height, skin.bits,
+                             {colours.begin(), colours.begin() + used}, source));
         CTaskIcon strip;
         strip.SetFrameSizes(skin.size, skin.size);
         const BitmapHandle bitmap = m_pixels.LoadBitmapFile(path);
