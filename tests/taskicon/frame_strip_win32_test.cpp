@@ -122,26 +122,15 @@ bool WriteBmp(const std::string& path, int pixelWidth, int pixelHeight, int bits
 // The source pixel nearest the centre of pixel `to` of a frame scaled to `size`.
 int Nearest(int to, int size) { return (2 * to + 1) * 16 / (2 * size); }
 
-class FrameStrip : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SetPixels(&m_pixels);
-        SetSystem(&m_system);
-    }
-    void TearDown() override {
-        SetPixels(nullptr);
-        SetSystem(nullptr);
-    }
-
-    Win32Pixels m_pixels;
-    Win32System m_system;
-};
-
 // Exactly the key colour is transparent in every file format and other
 // colours keep their values (a 16-colour list turns them olive); columns
 // past the last whole frame and rows below the first frame's are not used;
 // frames cut at 2x and 1.5x take the source pixel nearest each centre.
-TEST_F(FrameStrip, KeyColourIsTransparentAndOtherColoursStayAtEverySize) {
+TEST(FrameStrip, KeyColourIsTransparentAndOtherColoursStayAtEverySize) {
+    static Win32Pixels pixels;
+    static Win32System system;
+    SetPixels(&pixels);
+    SetSystem(&system);
     const std::vector<ColorRef> colours = {
         kKey,             Rgb(0, 128, 129), Rgb(255, 128, 0), Rgb(255, 200, 0), Rgb(200, 255, 0),
         Rgb(0, 255, 64),  Rgb(0, 200, 200), Rgb(0, 64, 255),  Rgb(128, 0, 255), Rgb(255, 0, 200),
@@ -166,9 +155,9 @@ TEST_F(FrameStrip, KeyColourIsTransparentAndOtherColoursStayAtEverySize) {
                              {colours.begin(), colours.begin() + used}, source));
         CTaskIcon strip;
         strip.SetFrameSizes(skin.size, skin.size);
-        const BitmapHandle bitmap = m_pixels.LoadBitmapFile(path);
+        const BitmapHandle bitmap = pixels.LoadBitmapFile(path);
         ASSERT_EQ(strip.SetFrames(bitmap), skin.frames > 0);
-        m_pixels.DeleteBitmap(bitmap);
+        pixels.DeleteBitmap(bitmap);
         ASSERT_EQ(strip.GetFrameCount(), skin.frames);
         for (int k = 0; k < skin.frames; ++k) {
             const IconPixels icon = TakeIcon(strip.GetFrameIcon(k));
