@@ -16,8 +16,8 @@
 class MemoryPixels : public PixelsApi {
 public:
     struct Icon {
-        int width = 0;
-        int frame = 0;
+        int width = -1;
+        int frame = -1;
     };
 
     BitmapHandle LoadBitmapFile(const std::string& path) override {
@@ -67,10 +67,10 @@ public:
     void DestroyImageList(ImageListHandle list) override { Release(m_lists, list); }
     void DestroyIcon(IconHandle icon) override { Release(m_icons, icon); }
 
-    // Null for a handle that is not a live icon.
-    const Icon* FindIcon(IconHandle icon) const {
+    // Width and frame -1 for a handle that is not a live icon.
+    Icon IconOf(IconHandle icon) const {
         const auto found = m_icons.find(icon);
-        return found == m_icons.end() ? nullptr : &found->second;
+        return found == m_icons.end() ? Icon() : found->second;
     }
     std::size_t LiveBitmaps() const { return m_bitmaps.size(); }
     std::size_t LiveIcons() const { return m_icons.size(); }
