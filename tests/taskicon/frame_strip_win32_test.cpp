@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -63,60 +64,48 @@ std::string TempFile(const std::string& name) {
            "gaugelet-strip-" + name;
 }
 
-void Put(std::vector<std::uint8_t>* out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out->push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
-}
-
 // Files store blue first.
-std::uint32_t Bgr(ColorRef c) { return (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu); }
+DWORD Bgr(ColorRef c) { return (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu); }
 
 // Writes a bitmap file as common tools lay it out, bottom row first: 1, 4 and
 // 8 bits index the palette, which holds every pixel's colour; 24 and 32 bits
 // store the colours themselves.
-bool WriteBmp(const std::string& path, int pixelWidth, int pixelHeight, int bits,
+bool WriteBmp(const std::string& path, int width, int height, int bits,
               const std::vector<ColorRef>& palette, const std::function<ColorRef(int, int)>& at) {
-    const auto width = static_cast<std::uint32_t>(pixelWidth);
-    const auto height = static_cast<std::uint32_t>(pixelHeight);
-    const auto depth = static_cast<std::uint32_t>(bits);
-    const std::uint32_t stride = (width * depth + 31) / 32 * 4;
-    const auto offset = static_cast<std::uint32_t>(14 + 40 + 4 * palette.size());
-    std::vector<std::uint8_t> out;
-    Put(&out, 0x4D42, 2);
-    for (const std::uint32_t field : {offset + stride * height, 0u, offset, 40u, width, height}) {
-        Put(&out, field, 4);
-    }
-    Put(&out, 1, 2);
-    Put(&out, depth, 2);
-    for (const std::uint32_t field : {0u, stride * height, 2835u, 2835u,
-                                      static_cast<std::uint32_t>(palette.size()), 0u}) {
-        Put(&out, field, 4);
-    }
+    const auto stride = static_cast<std::size_t>((width * bits + 31) / 32 * 4);
+    const auto imageSize = static_cast<DWORD>(stride * static_cast<std::size_t>(height));
+    const auto offset = static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) +
+                                           4 * palette.size());
+    const BITMAPFILEHEADER file{0x4D42, offset + imageSize, 0, 0, offset};
+    const BITMAPINFOHEADER info{sizeof(info), width, height, 1, static_cast<WORD>(bits), BI_RGB,
+                                imageSize, 2835, 2835, static_cast<DWORD>(palette.size()), 0};
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const auto put = [&out](const void* bytes, std::size_t size) {
+        out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+    };
+    put(&file, sizeof(file));
+    put(&info, sizeof(info));
     for (const ColorRef c : palette) {
-        Put(&out, Bgr(c), 4);
+        const DWORD entry = Bgr(c);
+        put(&entry, sizeof(entry));
     }
-    for (std::uint32_t row = height; row-- > 0;) {
+    for (int row = height; row-- > 0;) {
         std::vector<std::uint8_t> line(stride, 0);
-        for (std::uint32_t x = 0; x < width; ++x) {
-            const ColorRef c = at(static_cast<int>(x), static_cast<int>(row));
-            if (depth >= 24) {
-                for (std::uint32_t i = 0; i < 3; ++i) {
-                    line[x * depth / 8 + i] = static_cast<std::uint8_t>(Bgr(c) >> (8 * i));
-                }
+        for (int x = 0; x < width; ++x) {
+            const DWORD colour = Bgr(at(x, row));
+            const auto bit = static_cast<std::size_t>(x * bits);
+            if (bits >= 24) {
+                std::memcpy(&line[bit / 8], &colour, 3);
                 continue;
             }
-            const auto index = static_cast<std::uint32_t>(
-                std::find(palette.begin(), palette.end(), c) - palette.begin());
-            const std::uint32_t bit = x * depth;
-            line[bit / 8] =
-                static_cast<std::uint8_t>(line[bit / 8] | index << (8 - depth - bit % 8));
+            const auto index = static_cast<unsigned>(
+                std::find(palette.begin(), palette.end(), at(x, row)) - palette.begin());
+            line[bit / 8] = static_cast<std::uint8_t>(
+                line[bit / 8] | index << (8 - static_cast<std::size_t>(bits) - bit % 8));
         }
-        out.insert(out.end(), line.begin(), line.end());
+        put(line.data(), line.size());
     }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    return static_cast<bool>(file);
+    return static_cast<bool>(out);
 }
 
 // The source pixel nearest the centre of pixel `to` of a frame scaled to `size`.
