@@ -57,13 +57,6 @@ IconPixels TakeIcon(IconHandle handle) {
     return icon;
 }
 
-std::string TempFile(const std::string& name) {
-    char folder[MAX_PATH + 1];
-    const DWORD length = GetTempPathA(MAX_PATH, folder);
-    return (length == 0 || length > MAX_PATH ? std::string(".\\") : std::string(folder, length)) +
-           "gaugelet-strip-" + name;
-}
-
 // Files store blue first.
 DWORD Bgr(ColorRef c) { return (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu); }
 
@@ -120,6 +113,9 @@ TEST(FrameStrip, KeyColourIsTransparentAndOtherColoursStayAtEverySize) {
     static Win32System system;
     SetPixels(&pixels);
     SetSystem(&system);
+    char folder[MAX_PATH + 1] = "";  // left empty, the files go to the current folder
+    GetTempPathA(sizeof(folder), folder);
+    const std::string prefix = std::string(folder) + "gaugelet-strip-";
     const std::vector<ColorRef> colours = {
         kKey,             Rgb(0, 128, 129), Rgb(255, 128, 0), Rgb(255, 200, 0), Rgb(200, 255, 0),
         Rgb(0, 255, 64),  Rgb(0, 200, 200), Rgb(0, 64, 255),  Rgb(128, 0, 255), Rgb(255, 0, 200),
@@ -131,9 +127,9 @@ TEST(FrameStrip, KeyColourIsTransparentAndOtherColoursStayAtEverySize) {
                  {24, 48, 16, 32, 3}, {32, 48, 16, 24, 3},  {24, 15, 16, 16, 0},
                  {24, 8208, 16, 32, 0}};
     for (const auto& skin : skins) {
-        const std::string path = TempFile(std::to_string(skin.bits) + "-" +
-                                          std::to_string(skin.width) + "x" +
-                                          std::to_string(skin.height) + ".bmp");
+        const std::string path = prefix + std::to_string(skin.bits) + "-" +
+                                 std::to_string(skin.width) + "x" + std::to_string(skin.height) +
+                                 ".bmp";
         SCOPED_TRACE(path + " at " + std::to_string(skin.size));
         const auto source = [&](int x, int y) {
             const auto band = static_cast<std::size_t>(x / 16 + y / 4) % 12;
