@@ -3,7 +3,6 @@
 // names in place.
 #pragma once
 
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,19 +34,13 @@ struct FakeMachine {
     // Serves the performance data as the real key does: ERROR_MORE_DATA with
     // the size needed for a short buffer.
     void ServeBlocks(BlockSource source) {
-        registry.SetPerformanceDataHandler([source](const std::string&, const std::string&,
-                                                    const std::string& name, std::uint32_t*,
-                                                    std::uint8_t* data, std::uint32_t* size) {
+        registry.SetPerformanceDataHandler([source](auto&, auto&, const std::string& name,
+                                                    std::uint32_t* type, std::uint8_t* data,
+                                                    std::uint32_t* size) {
             const std::vector<std::uint8_t>* block = source(name);
-            if (block == nullptr || block->empty()) {
-                return win32::kErrorFileNotFound;
-            }
-            const bool fits = data != nullptr && *size >= block->size();
-            if (fits) {
-                std::memcpy(data, block->data(), block->size());
-            }
-            *size = static_cast<std::uint32_t>(block->size());
-            return fits ? win32::kErrorSuccess : win32::kErrorMoreData;
+            return block == nullptr || block->empty()
+                       ? win32::kErrorFileNotFound
+                       : MemoryRegistry::Deliver(*block, win32::kRegBinary, type, data, size);
         });
     }
 

@@ -16,8 +16,8 @@
 class MemoryPixels : public PixelsApi {
 public:
     struct Icon {
-        int width = 0;
-        int frame = 0;
+        int width = -1;
+        int frame = -1;
     };
 
     BitmapHandle LoadBitmapFile(const std::string& path) override {
@@ -67,10 +67,10 @@ public:
     void DestroyImageList(ImageListHandle list) override { Release(m_lists, list); }
     void DestroyIcon(IconHandle icon) override { Release(m_icons, icon); }
 
-    // Null for a handle that is not a live icon.
-    const Icon* FindIcon(IconHandle icon) const {
+    // Width and frame -1 for a handle that is not a live icon.
+    Icon IconOf(IconHandle icon) const {
         const auto found = m_icons.find(icon);
-        return found == m_icons.end() ? nullptr : &found->second;
+        return found == m_icons.end() ? Icon() : found->second;
     }
     std::size_t LiveBitmaps() const { return m_bitmaps.size(); }
     std::size_t LiveIcons() const { return m_icons.size(); }
@@ -88,17 +88,14 @@ private:
         return static_cast<std::int32_t>(std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 |
                                          std::uint32_t{at[2]} << 16 | std::uint32_t{at[3]} << 24);
     }
-    // 0 x 0 for a file that is missing, not a bitmap, or shorter than its header says.
+    // 0 x 0 for a file that is missing or not a bitmap; files of every kind
+    // are read for real under Wine.
     static StripSize ReadBitmapSize(const std::string& path) {
-        std::ifstream file(path, std::ios::binary | std::ios::ate);
         unsigned char header[26] = {};
-        const std::streamoff length = file ? static_cast<std::streamoff>(file.tellg()) : 0;
-        if (!file.seekg(0) || !file.read(reinterpret_cast<char*>(header), sizeof(header)) ||
-            header[0] != 'B' || header[1] != 'M' || length < Field32(header + 2) ||
-            Field32(header + 18) <= 0 || Field32(header + 22) == 0) {
-            return StripSize{};
-        }
-        return StripSize{Field32(header + 18), std::abs(Field32(header + 22))};
+        std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(header), sizeof(header));
+        return header[0] == 'B' && header[1] == 'M'
+                   ? StripSize{Field32(header + 18), std::abs(Field32(header + 22))}
+                   : StripSize{};
     }
     static StripSize BuiltInSkin(std::uint32_t resourceId) {
         return resourceId == 130 ? ReadBitmapSize(GAUGELET_BUILTIN_SKIN_FILE) : StripSize{};

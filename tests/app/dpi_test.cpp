@@ -21,13 +21,13 @@ TEST_F(Meter, WindowAndFramesFollowTheDpi) {
             EXPECT_EQ(WindowAt(), "100,50 " + side + "x" + side) << c.dpi;
             Tick(0);
             Tick(100);
-            EXPECT_EQ(WidthOf(TrayIcon() == nullptr ? 0 : TrayIcon()->icon), c.tray);
-            EXPECT_EQ(WidthOf(window.m_staticIcons[IDC_METER]), c.side * 16 / 20);
+            EXPECT_EQ(pixels.IconOf(TrayIcon() ? TrayIcon()->icon : 0).width, c.tray);
+            EXPECT_EQ(pixels.IconOf(window.m_staticIcons[IDC_METER]).width, c.side * 16 / 20);
 
             WindowRect suggested{500, 60, 0, 0};
             window.Send(win32::kWmDpiChanged, 288, reinterpret_cast<std::intptr_t>(&suggested));
             EXPECT_EQ(WindowAt(), "500,60 60x60");
-            EXPECT_EQ(WidthOf(window.m_staticIcons[IDC_METER]), 48);
+            EXPECT_EQ(pixels.IconOf(window.m_staticIcons[IDC_METER]).width, 48);
             window.Command(meter::kCmdExit);
         });
         CurrentUserRegistryObject settings;

@@ -1,8 +1,5 @@
-#include <filesystem>
-
 #include "app/command_line.h"
 #include "tests/app/meter_fixture.h"
-#include "tests/taskicon/bmp_writer.h"
 
 namespace {
 
@@ -67,23 +64,6 @@ TEST_F(Meter, TheCommandLineNamesTheMachineToWatch) {
     EXPECT_EQ(CommandTail("gaugelet.exe"), "");
     EXPECT_EQ(CommandTail("\"C:\\Program Files\\g.exe\"   \\\\box one "), "\\\\box one ");
     EXPECT_EQ(CommandTail("g.exe\tbox"), "box");
-}
-
-TEST_F(Meter, AnUnusableStoredSkinFallsBackToTheBuiltInStrip) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-        ("gaugelet-skin-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    std::filesystem::create_directories(dir);
-    for (const char* file : {"good.bmp", "cut.bmp"}) {
-        ASSERT_TRUE(WriteBmp((dir / file).string(), {32, 16, std::vector<ColorRef>(32 * 16)}, 24));
-    }
-    std::filesystem::resize_file(dir / "cut.bmp", 80);
-    for (const auto& [file, frames] : {std::pair("good.bmp", 2), {"cut.bmp", 12}, {"none.bmp", 12}}) {
-        registry.PutString("", win32::kRootCurrentUser, meter::kSettingsKey, "Skin",
-                           (dir / file).string());
-        Run([&](CGaugeletDlg& dlg) { EXPECT_EQ(dlg.m_taskIcon.GetFrameCount(), frames) << file; });
-        EXPECT_TRUE(window.m_boxes.empty());
-    }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -108,8 +108,8 @@ protected:
         const IconHandle deskBefore = desk;
         window.Tick();
         const std::size_t draws = shell.m_calls.size() - calls + (desk != deskBefore ? 1 : 0);
-        return std::to_string(TrayFrame()) + " " + std::to_string(FrameOf(desk)) + " r" +
-               std::to_string(m_reads - reads) + " d" + std::to_string(draws);
+        return std::to_string(TrayFrame()) + " " + std::to_string(pixels.IconOf(desk).frame) +
+               " r" + std::to_string(m_reads - reads) + " d" + std::to_string(draws);
     }
     Lines Ticks(std::size_t count, int load) {
         Lines shown(count);
@@ -117,19 +117,10 @@ protected:
         return shown;
     }
 
-    // The frame of the strip an icon shows, and its width; -1 for none.
-    int FrameOf(IconHandle icon) const {
-        const MemoryPixels::Icon* shown = pixels.FindIcon(icon);
-        return shown == nullptr ? -1 : shown->frame;
-    }
-    int WidthOf(IconHandle icon) const {
-        const MemoryPixels::Icon* shown = pixels.FindIcon(icon);
-        return shown == nullptr ? -1 : shown->width;
-    }
     const RecordingShell::ShownIcon* TrayIcon() const {
         return shell.Find(RecordingWindow::kDialog, meter::kTaskIconId);
     }
-    int TrayFrame() const { return TrayIcon() == nullptr ? -1 : FrameOf(TrayIcon()->icon); }
+    int TrayFrame() const { return pixels.IconOf(TrayIcon() ? TrayIcon()->icon : 0).frame; }
     std::string Tip() const { return TrayIcon() == nullptr ? "(no icon)" : TrayIcon()->tip; }
     // "left,top widthxheight"
     std::string WindowAt() const {

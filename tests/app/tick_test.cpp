@@ -95,10 +95,6 @@ TEST_F(Meter, OnNineXTheStatisticInPercentPicksTheFrame) {
                          win32::kRegBinary, {percent, 0, 0, 0});
             EXPECT_EQ(Tick(0), shown) << int{percent};
         }
-        OpenMenu(0);
-        EXPECT_EQ(window.m_trackedItems,
-                  (Lines{"102 &Skin...", "106 Display On &Taskbar *", "107 Display On Des&ktop *",
-                         "105 &Always On Top", "103 &Suspend", "101 E&xit"}));
     });
     EXPECT_EQ(m_reads, 0);
 }

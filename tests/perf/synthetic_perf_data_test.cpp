@@ -133,13 +133,11 @@ TEST_F(SyntheticPerfDataTest, AnObjectKeepsItsSourceAndAFailedReadFails) {
     const std::vector<std::uint8_t> own = perf::BuildPerfBlock(spec);
     std::int32_t answer = win32::kErrorSuccess;
     MemoryRegistry system;
-    system.SetPerformanceDataHandler([&](auto&, auto&, auto&, std::uint32_t*,
+    system.SetPerformanceDataHandler([&](auto&, auto&, auto&, std::uint32_t* type,
                                          std::uint8_t* data, std::uint32_t* size) {
-        if (answer == win32::kErrorSuccess && *size >= own.size()) {
-            std::memcpy(data, own.data(), own.size());
-        }
-        *size = static_cast<std::uint32_t>(own.size());
-        return answer;
+        return answer != win32::kErrorSuccess
+                   ? answer
+                   : MemoryRegistry::Deliver(own, win32::kRegBinary, type, data, size);
     });
     SyntheticPerfData layer(system, m_system);
     m_system.m_processes = {{4, u"System", 10}};  // either source can serve

@@ -39,10 +39,8 @@ protected:
         win32::RegKey key = 0;
         std::vector<std::uint8_t> bytes(64);
         std::uint32_t size = 64;
-        if (Registry().OpenKey(win32::kRootCurrentUser, m_key, win32::kKeyRead, &key) !=
-            win32::kErrorSuccess) {
-            return {};
-        }
+        EXPECT_EQ(Registry().OpenKey(win32::kRootCurrentUser, m_key, win32::kKeyRead, &key),
+                  win32::kErrorSuccess);
         const auto status = Registry().QueryValue(key, name, &type, bytes.data(), &size);
         Registry().CloseKey(key);
         bytes.resize(status == win32::kErrorSuccess ? size : 0);
