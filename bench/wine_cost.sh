@@ -1,10 +1,12 @@
 #!/bin/bash
 # What the meter costs under Wine, side by side in one run on one Xvfb
 # display: against the floor Wine sets for any small tray program
-# (timer_only.exe) and against xload. Each program runs alone, in a fresh
-# copy of one booted prefix; after a warm-up its CPU over the measuring
-# window comes from the scheduler (every thread's schedstat) for the program
-# and for every process of its Wine session, its memory as PSS. Then the cost
+# (timer_only.exe) and against xload; the meter idle on a one-frame skin,
+# so that no load the machine makes can change its frame. Each program runs
+# alone, in a fresh copy of one booted prefix; after a warm-up its CPU over
+# the measuring window comes from the scheduler (every thread's schedstat)
+# for the program and for every process of its Wine session, its memory as
+# PSS. Then the cost
 # of one frame change (the meter fed a load that flips every second, beside
 # timer_only.exe flipping its icons), the time from launch to the first
 # frame on screen, and what one sample costs inside the meter's process.
@@ -223,6 +225,15 @@ settle_meter_settings() {
     reg_add 'HKCU\Software\Brindleworks\Gaugelet' Desktop REG_DWORD 1
 }
 
+# The built-in skin's first frame alone, so that the idle meter's frame
+# cannot change whatever load the machine makes meanwhile: what it costs to
+# change frames is measured on its own below.
+one_frame_skin() {
+    convert res/skin130.bmp -crop 16x16+0+0 +repage -type TrueColor "BMP3:$prefix/drive_c/idle.bmp" ||
+        fail "cannot make the one-frame skin"
+    reg_add 'HKCU\Software\Brindleworks\Gaugelet' Skin REG_SZ 'C:\idle.bmp'
+}
+
 win98_settings() {
     reg_add 'HKCU\Software\Wine\AppDefaults\gaugelet.exe' Version REG_SZ win98
     in_prefix reg add 'HKLM\System\CurrentControlSet\Control\PerfStats\Enum\KERNEL\CPUUsage' /f \
@@ -269,6 +280,7 @@ stop_session
 echo "gaugelet.exe ..." >&2
 fresh_prefix meter
 settle_meter_settings
+one_frame_skin
 start_wine_program "$meter_exe" Gaugelet
 startup_meter=$startup
 result_meter=$(measure "$started_pid" gaugelet) || fail "no figures for gaugelet.exe"
