@@ -165,14 +165,14 @@ std::int32_t CGaugeletDlg::AtDpi(std::int32_t length) const {
     return static_cast<std::int32_t>(std::int64_t{length} * m_dpi / win32::kDefaultDpi);
 }
 
-std::int64_t CGaugeletDlg::At96Dpi(std::int64_t length) const {
-    return length * win32::kDefaultDpi / m_dpi;
+std::int32_t CGaugeletDlg::At96Dpi(std::int32_t from, std::int32_t to) const {
+    return static_cast<std::int32_t>((std::int64_t{to} - from) * win32::kDefaultDpi / m_dpi);
 }
 
 void CGaugeletDlg::ResizeForDpi(int dpi, const WindowRect& at) {
     const WindowRect rect = Window().GetWindowRect(m_hWnd);
-    const auto width = static_cast<std::int32_t>(At96Dpi(std::int64_t{rect.right} - rect.left));
-    const auto height = static_cast<std::int32_t>(At96Dpi(std::int64_t{rect.bottom} - rect.top));
+    const std::int32_t width = At96Dpi(rect.left, rect.right);
+    const std::int32_t height = At96Dpi(rect.top, rect.bottom);
     m_dpi = dpi;
     Window().SetWindowPos(m_hWnd, InsertAfter::kTop, at.left, at.top, AtDpi(width), AtDpi(height),
                           win32::kSwpNoZOrder);

@@ -79,9 +79,10 @@ private:
     void StoreSettings();
     void MakeTransparent();
     void ReadSettingsAndPlace();
-    // A length of the 96-dpi design at the window's DPI, and back.
+    // A length of the 96-dpi design at the window's DPI, and the span
+    // from one screen coordinate to another back in the design's units.
     std::int32_t AtDpi(std::int32_t length) const;
-    std::int64_t At96Dpi(std::int64_t length) const;
+    std::int32_t At96Dpi(std::int32_t from, std::int32_t to) const;
     // Keeps the window's size in the design's units and moves it to `at`.
     void ResizeForDpi(int dpi, const WindowRect& at);
     // The skin's frames at the notification area's icon size and the

@@ -192,8 +192,8 @@ void CGaugeletDlg::StoreSettings() {
     const WindowRect rect = Window().GetWindowRect(m_hWnd);
     // The place in screen pixels, the size in the design's: a start at
     // another DPI scales it from there.
-    const auto width = static_cast<std::int32_t>(At96Dpi(std::int64_t{rect.right} - rect.left));
-    const auto height = static_cast<std::int32_t>(At96Dpi(std::int64_t{rect.bottom} - rect.top));
+    const std::int32_t width = At96Dpi(rect.left, rect.right);
+    const std::int32_t height = At96Dpi(rect.top, rect.bottom);
     settings.SetRect(meter::kSettingsKey, "pos",
                      RegistryRect(rect.left, rect.top, rect.left + width, rect.top + height));
     settings.SetFlag(meter::kSettingsKey, "Desktop", m_bShowOnDesktop);
