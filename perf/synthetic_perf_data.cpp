@@ -92,31 +92,6 @@ bool BlockHoldsObject(const std::uint8_t* data, std::uint32_t size, std::uint32_
     return false;
 }
 
-// As RegQueryValueExA answers for a stored value.
-std::int32_t Deliver(const std::vector<std::uint8_t>& value, std::uint32_t valueType,
-                     std::uint32_t capacity, std::uint32_t* type, std::uint8_t* data,
-                     std::uint32_t* size) {
-    const std::uint32_t needed = static_cast<std::uint32_t>(value.size());
-    if (data != nullptr && size == nullptr) {
-        return win32::kErrorInvalidParameter;
-    }
-    if (type != nullptr) {
-        *type = valueType;
-    }
-    if (size == nullptr) {
-        return win32::kErrorSuccess;
-    }
-    *size = needed;
-    if (data == nullptr) {
-        return win32::kErrorSuccess;
-    }
-    if (capacity < needed) {
-        return win32::kErrorMoreData;
-    }
-    std::memcpy(data, value.data(), needed);
-    return win32::kErrorSuccess;
-}
-
 perf::BlockSpec StampedBlock(SystemApi& system) {
     const SystemClock clock = system.ReadClock();
     perf::BlockSpec spec;
@@ -222,7 +197,7 @@ std::int32_t SyntheticPerfData::QueryValue(win32::RegKey key, const std::string&
             return win32::kErrorFileNotFound;
         }
         const std::uint32_t capacity = size != nullptr ? *size : 0;
-        return Deliver(StandardTable(), win32::kRegMultiSz, capacity, type, data, size);
+        return AnswerQueryValue(StandardTable(), win32::kRegMultiSz, capacity, type, data, size);
     }
     if (key == win32::kRootPerformanceData && name == kProcessorValueName) {
         return Serve(kProcessorObject, key, name, type, data, size);
@@ -269,7 +244,7 @@ std::int32_t SyntheticPerfData::Serve(Served what, win32::RegKey key, const std:
     const std::uint32_t valueType = what == kCounterTable ? win32::kRegMultiSz : win32::kRegBinary;
     std::vector<std::uint8_t> value;
     if (m_systemAnswer[what] == SystemAnswer::kLacks) {
-        return Make(what, value) ? Deliver(value, valueType, capacity, type, data, size)
+        return Make(what, value) ? AnswerQueryValue(value, valueType, capacity, type, data, size)
                                  : m_registry.QueryValue(key, name, type, data, size);
     }
     const std::int32_t status = m_registry.QueryValue(key, name, type, data, size);
@@ -292,7 +267,7 @@ std::int32_t SyntheticPerfData::Serve(Served what, win32::RegKey key, const std:
         return status;
     }
     m_systemAnswer[what] = SystemAnswer::kLacks;
-    return Deliver(value, valueType, capacity, type, data, size);
+    return AnswerQueryValue(value, valueType, capacity, type, data, size);
 }
 
 bool SyntheticPerfData::SystemValueServes(win32::RegKey key, const std::string& name,

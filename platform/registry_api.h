@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/win32_abi.h"
 
@@ -28,6 +29,13 @@ public:
     virtual std::int32_t ConnectRegistry(const std::string& machine, win32::RegKey root,
                                          win32::RegKey* result) = 0;
 };
+
+// Answers a QueryValue from a value's bytes as RegQueryValueExA does, for a
+// backend that holds the bytes itself; capacity is *size as the caller
+// passed it in.
+std::int32_t AnswerQueryValue(const std::vector<std::uint8_t>& value, std::uint32_t valueType,
+                              std::uint32_t capacity, std::uint32_t* type, std::uint8_t* data,
+                              std::uint32_t* size);
 
 // The backend every registry object talks to; the host installs it at start.
 RegistryApi& Registry();

@@ -38,9 +38,11 @@ struct FakeMachine {
                                                     std::uint32_t* type, std::uint8_t* data,
                                                     std::uint32_t* size) {
             const std::vector<std::uint8_t>* block = source(name);
-            return block == nullptr || block->empty()
-                       ? win32::kErrorFileNotFound
-                       : MemoryRegistry::Deliver(*block, win32::kRegBinary, type, data, size);
+            if (block == nullptr || block->empty()) {
+                return win32::kErrorFileNotFound;
+            }
+            return AnswerQueryValue(*block, win32::kRegBinary, size != nullptr ? *size : 0, type,
+                                    data, size);
         });
     }
 

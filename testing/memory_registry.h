@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -48,7 +47,8 @@ public:
             return win32::kErrorFileNotFound;
         }
         const Value& value = keyFound->second[Lower(name)];
-        return Deliver(value.bytes, value.type, type, data, size);
+        return AnswerQueryValue(value.bytes, value.type, size != nullptr ? *size : 0, type, data,
+                                size);
     }
     std::int32_t SetValue(win32::RegKey key, const std::string& name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) override {
@@ -98,23 +98,6 @@ public:
         }
         bytes.push_back(0);
         Put(machine, root, subKey, name, win32::kRegMultiSz, bytes);
-    }
-
-    // Answers a read of these bytes as RegQueryValueExA does.
-    static std::int32_t Deliver(const std::vector<std::uint8_t>& bytes, std::uint32_t bytesType,
-                                std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
-        const auto stored = static_cast<std::uint32_t>(bytes.size());
-        const bool fits = data == nullptr || *size >= stored;
-        if (type != nullptr) {
-            *type = bytesType;
-        }
-        if (data != nullptr && fits && stored != 0) {
-            std::memcpy(data, bytes.data(), stored);
-        }
-        if (size != nullptr) {
-            *size = stored;
-        }
-        return fits ? win32::kErrorSuccess : win32::kErrorMoreData;
     }
 
     void SetPerformanceDataHandler(PerformanceDataHandler handler) {

@@ -135,9 +135,11 @@ TEST_F(SyntheticPerfDataTest, AnObjectKeepsItsSourceAndAFailedReadFails) {
     MemoryRegistry system;
     system.SetPerformanceDataHandler([&](auto&, auto&, auto&, std::uint32_t* type,
                                          std::uint8_t* data, std::uint32_t* size) {
-        return answer != win32::kErrorSuccess
-                   ? answer
-                   : MemoryRegistry::Deliver(own, win32::kRegBinary, type, data, size);
+        if (answer != win32::kErrorSuccess) {
+            return answer;
+        }
+        return AnswerQueryValue(own, win32::kRegBinary, size != nullptr ? *size : 0, type, data,
+                                size);
     });
     SyntheticPerfData layer(system, m_system);
     m_system.m_processes = {{4, u"System", 10}};  // either source can serve
