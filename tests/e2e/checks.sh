@@ -7,7 +7,10 @@ e2e_init "$4" "$1" "$2" "$3"
 start_ready() { e2e_start_meter "$@" && e2e_wait_meter_ready; }
 geometry_is() { [ "$(e2e_window_geometry)" = "$1" ]; }
 tooltip_is() { [ "$(e2e_tooltip | tee -a "$E2E_WORK/tooltips.txt")" = "$1" ]; }
-topmost_is() { e2e_probe windows '#32770' | awk -v want="$1" '$2 == "Gaugelet" { found = int($1 / 8) % 2 == want } END { exit !found }'; }
+# Extended style bits of the window: top-most 0x8, tool window 0x80, app window 0x40000, layered 0x80000.
+style_bit() { e2e_probe windows '#32770' | awk -v bit="$1" -v want="$2" '$2 == "Gaugelet" { found = int($1 / bit) % 2 == want } END { exit !found }'; }
+topmost_is() { style_bit 8 "$1"; }
+tool_window() { style_bit 128 1 && style_bit 262144 0 && style_bit 524288 1; }
 # Stores settings of the meter that are numbers, NAME=VALUE each.
 set_dwords() { local s; for s; do e2e_reg_add "$E2E_KEY" "${s%%=*}" REG_DWORD "${s#*=}"; done; }
 # Picks an item of the window's menu by KEYS, waits until the menu is gone.
@@ -19,18 +22,6 @@ as_9x() {
     e2e_reg_add 'HKLM\System\CurrentControlSet\Control\PerfStats\Enum\KERNEL\CPUUsage' Name REG_SZ 'CPU Usage'
 }
 set_load() { e2e_probe dyn-set 'PerfStats\StatData' 'KERNEL\CPUUsage' "$1" || e2e_abort "cannot write the statistic"; }
-
-nt_load() {
-    set_dwords Desktop=1
-    start_ready
-    e2e_check "an idle machine shows frame 0 in both displays" e2e_wait_frames 20 "$E2E_IDLE" idle
-    e2e_check "icon and window show the same frame" [ "$E2E_TRAY_FRAME" = "$E2E_WINDOW_FRAME" ]
-    e2e_start_busy 30 2
-    e2e_check "two busy cores move both displays well away from frame 0" e2e_wait_frames 12 "$E2E_LOADED" loaded
-    e2e_end_busy
-    e2e_check "the displays return to idle when the load stops" e2e_wait_frames 20 "$E2E_IDLE" idle-again
-    e2e_check_exit
-}
 
 # A machine that cannot be reached: one message box naming it, then the local load.
 nt_remote() {
@@ -50,11 +41,11 @@ nt_interact() {
     running() { sleep 1; e2e_window_geometry >/dev/null && kill -0 "$E2E_METER"; }
     set_dwords Desktop=1
     start_ready
+    e2e_check "an idle machine shows frame 0 in both displays" e2e_wait_frames 20 "$E2E_IDLE" idle
+    e2e_check "icon and window show the same frame" [ "$E2E_TRAY_FRAME" = "$E2E_WINDOW_FRAME" ]
+    e2e_check "the window is a layered tool window, off the taskbar" tool_window
     set -- $(e2e_window_geometry)
-    xdotool mousemove $(($1 + 10)) $(($2 + 10)) click 1
-    e2e_check "a click without a move leaves the window in place" geometry_is "$*"
-    # Apart from the click by more than the double-click time.
-    xdotool sleep 0.7 mousedown 1 sleep 0.2 mousemove $(($1 + 30)) $(($2 + 20)) sleep 0.2 \
+    xdotool mousemove $(($1 + 10)) $(($2 + 10)) mousedown 1 sleep 0.2 mousemove $(($1 + 30)) $(($2 + 20)) sleep 0.2 \
         mousemove $(($1 + 60)) $(($2 + 50)) sleep 0.2 mouseup 1
     e2e_check "a drag moves the window by the cursor's offset" e2e_wait_for 5 geometry_is "$(($1 + 50)) $(($2 + 40)) $3 $4"
     xdotool click 1 key Escape
@@ -82,13 +73,12 @@ nt_interact() {
     e2e_check "two busy cores show a high frame" e2e_wait_frames 10 "$E2E_LOADED" busy
     e2e_command 103
     e2e_check "Suspend shows frame 0 under load" e2e_wait_frames 3 't == 0 && w == 0' suspended
-    sleep 2
-    e2e_check "and samples nothing while suspended" e2e_wait_frames 0 't == 0 && w == 0' still-suspended
     e2e_check "the suspended tooltip says so" tooltip_is "gaugelet (suspended)"
     e2e_command 103
     e2e_check "Resume samples the load again" e2e_wait_frames 8 "$E2E_LOADED" resumed
     e2e_check "the tooltip is plain again" tooltip_is gaugelet
     e2e_end_busy
+    e2e_check "the displays return to idle when the load stops" e2e_wait_frames 20 "$E2E_IDLE" idle-again
 
     # Up Up Right opens "Processes..." on "Idle"; up from there come
     # "_Total", then the processes newest first: the busy helper, the meter.
@@ -159,8 +149,8 @@ nt_skin() {
 }
 
 # Within reach when the world changes: a window stored off every screen
-# comes back and one partly shown stays, the icon returns with a restarted
-# shell, and a stray right click in the menu picks nothing.
+# comes back, the icon returns with a restarted shell, and a stray right
+# click in the menu picks nothing.
 nt_reach() {
     on_screen_20x20() {
         set -- $(e2e_window_geometry)
@@ -185,10 +175,6 @@ nt_reach() {
     e2e_check "TaskbarCreated brings it back with the current frame" e2e_wait_frames 10 't == 0' shell-restarted
     e2e_check "and the current tooltip" tooltip_is "gaugelet (suspended)"
     e2e_check_exit
-    set_dwords PosLEFT=1014 PosTOP=100 PosRIGHT=1034 PosBOTTOM=120
-    start_ready
-    e2e_check "a window partly on the screen stays exactly where it was stored" geometry_is "1014 100 20 20"
-    e2e_check_exit
 }
 
 # The 9x family: the load it is given, and a menu without the process list.
@@ -210,43 +196,18 @@ win9x() {
     e2e_check_exit
 }
 
-# At 96, 144 and 192 dpi both displays show the built-in skin's frames 0 and
-# 11 pixel for pixel, scaled by nearest neighbour to the tray's icon size and
-# to the window's DPI.
+# At 96, 144 and 192 dpi the window comes back where it was stored, at its
+# size for the DPI. At the whole scales both displays show the built-in
+# skin's frames 0 and 11 at that scale, and the window's transparent colour
+# shows nowhere; the frame strip's own Wine test checks the pixels of every
+# scale, fractional ones included.
 nt_dpi() {
-    local dpi side load
-    # SHOT FRAME SIZE KEYED ROWS X Y W H: in the region, frame FRAME scaled to
-    # SIZE, each pixel the source pixel whose centre is nearest, transparent
-    # ones showing KEYED in the first ROWS rows and black below; placed by
-    # the first pixel not KEYED, in the frame and in the region alike.
-    shows_frame() {
-        { e2e_region_colours "$E2E_ROOT/res/skin130.bmp" $((16 * $2)) 0 16 16; e2e_region_colours "$1" "${@:6}"; } |
-            awk -v n="$3" -v keyed="$4" -v rows="$5" -v w="$8" '
-                NR <= 256 { source[NR - 1] = $1; next }
-                { shot[NR - 257] = $1 }
-                $1 != keyed && at == "" { at = NR - 257 }
-                END {
-                    for (y = 0; y < n; y++) for (x = 0; x < n; x++) {
-                        want[y, x] = source[16 * int((2 * y + 1) * 8 / n) + int((2 * x + 1) * 8 / n)]
-                        if (want[y, x] == "008080") want[y, x] = y < rows ? keyed : "000000"
-                        if (want[y, x] != keyed && first == "") first = y * w + x
-                    }
-                    for (y = 0; y < n; y++) for (x = 0; x < n; x++) wrong += shot[at - first + y * w + x] != want[y, x]
-                    exit at == "" || wrong
-                }'
-    }
-    # Wine's tray has one slot as high as its window, the icon 2 pixels in.
-    # Wine's shell32 sends an icon's mask in (SIZE * SIZE + 15) / 16 * 2 bytes,
-    # though its rows are padded to 16 bits: a 24-pixel icon loses 6 rows of
-    # it. On a bare X server Wine draws the window's keyed button face black.
+    local dpi side load frame
+    # The sunken box of a frame has 23 grey pixels at 96 dpi.
+    box_is() { [ "$(e2e_count_colour "$E2E_SHOT" $1 808080)" = $((23 * dpi * dpi / 9216)) ]; }
     both_show() {
-        local tray window shot icon frame=$((16 * dpi / 96))
-        tray=$(e2e_tray_geometry) && window=$(e2e_window_geometry) && shot=$(e2e_shot "$dpi-$1") || return 1
-        set -- "$1" $tray $window
-        icon=$(($5 - 4))
-        shows_frame "$shot" "$1" $icon FFFFFF $(((icon * icon + 15) / 16 / ((icon + 15) / 16))) $tray &&
-            shows_frame "$shot" "$1" $frame 000000 999 $window &&
-            [ "$(e2e_count_colour "$shot" $window F5F5F5)" = 0 ]
+        e2e_wait_frames 10 "t == $frame && w == $frame" "$dpi-$frame" && box_is "$(e2e_tray_geometry)" &&
+            box_is "$(e2e_window_geometry)" && [ "$(e2e_count_colour "$E2E_SHOT" $(e2e_window_geometry) F5F5F5)" = 0 ]
     }
     as_9x
     set_dwords PosLEFT=300 PosTOP=200 PosRIGHT=320 PosBOTTOM=220
@@ -260,10 +221,10 @@ nt_dpi() {
         e2e_wait_meter_ready
         side=$((20 * dpi / 96))
         e2e_check "at $dpi dpi the window is $side pixels square where it was stored" geometry_is "300 200 $side $side"
-        for load in 0 100; do
+        [ $((dpi % 96)) != 0 ] || for load in 0 100; do
             set_load "$load"
-            e2e_check "at $dpi dpi both displays show frame $((11 * load / 100)) scaled pixel for pixel" \
-                e2e_wait_for 10 both_show $((11 * load / 100))
+            frame=$((11 * load / 100))
+            e2e_check "at $dpi dpi both displays show frame $frame at $((dpi / 96)) times its size" both_show
         done
         e2e_check_exit
     done

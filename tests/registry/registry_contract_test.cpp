@@ -52,30 +52,9 @@ protected:
     std::string m_key;
 };
 
-TEST_F(RegistryContract, MissingKeyAndMissingValueKeepDefaults) {
-    for (const bool keyExists : {false, true}) {
-        std::string text;
-        std::int32_t number = 0;
-        std::uint8_t* data = nullptr;
-        std::uint32_t count = 77;
-        std::vector<std::string> list{"stale"};
-        EXPECT_EQ(m_reg.KeyExists(m_key), keyExists);
-        EXPECT_FALSE(m_reg.GetString(m_key, "Skin", text, "def"));
-        EXPECT_EQ(text, "def");
-        EXPECT_FALSE(m_reg.GetDword(m_key, "N", number, 9));
-        EXPECT_EQ(number, 9);
-        // In a key that exists a missing value reads as empty.
-        EXPECT_EQ(m_reg.GetBinary(m_key, "B", data, count), keyExists);
-        EXPECT_EQ(data, nullptr);
-        EXPECT_EQ(count, keyExists ? 0u : 77u);
-        EXPECT_EQ(m_reg.GetStringList(m_key, "L", list), keyExists);
-        EXPECT_TRUE(list.empty());
-        ASSERT_TRUE(m_reg.SetDword(m_key, "Other", 1)) << "a write creates the key";
-    }
-}
-
 // Text reads stop at the first zero or the stored bytes; numbers read from
-// decimal text or from the first four bytes of a DWORD, never past them.
+// decimal text or from the first four bytes of a DWORD, never past them. A
+// value not stored (type 0), in a missing key or in the key, keeps the default.
 TEST_F(RegistryContract, ValuesReadAsTextNumberAndFlagByTheirType) {
     const struct {
         const char* name;
@@ -86,15 +65,20 @@ TEST_F(RegistryContract, ValuesReadAsTextNumberAndFlagByTheirType) {
         bool numberRead;
         std::int32_t number;  // with default 5
     } cases[] = {
+        {"Missing", 0, {}, false, "def", false, 5},
         {"Empty", win32::kRegSz, Bytes("", 1), true, "", true, 0},
         {"Unclosed", win32::kRegSz, Bytes("  -17xyz", 8), true, "  -17xyz", true, -17},
         {"Raw", win32::kRegBinary, Bytes("ab\0cd", 5), true, "ab", false, 5},
         {"Short", win32::kRegDword, Bytes("\x07\x07", 2), false, "def", true, 5},
         {"Long", win32::kRegDword, Bytes("\x2a\0\0\0\xff\xff\xff\xff", 8), false, "def", true, 42},
+        {"Absent", 0, {}, false, "def", false, 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        PutRaw(c.name, c.type, c.bytes);
+        if (c.type != 0) {
+            PutRaw(c.name, c.type, c.bytes);
+        }
+        EXPECT_EQ(m_reg.KeyExists(m_key), &c != cases) << "the first row finds no key";
         std::string text;
         EXPECT_EQ(m_reg.GetString(m_key, c.name, text, "def"), c.textRead);
         EXPECT_EQ(text, c.text);

@@ -44,20 +44,6 @@ TEST_F(TaskIconTest, TipIsTheProgramNameAndShowsSixtyThreeCharacters) {
     EXPECT_EQ(icon.GetTip(), "second");
 }
 
-TEST_F(TaskIconTest, OldShellHasNoNotificationIcons) {
-    system.m_majorVersion = 3;
-    CTaskIcon icon;
-    ASSERT_TRUE(icon.LoadFrames(130));
-    EXPECT_FALSE(icon.Add(kOwner, 0, kMeterId, "tip"));
-    EXPECT_FALSE(icon.SetTip("tip"));
-    const IconHandle frame = icon.GetFrameIcon(0);
-    EXPECT_FALSE(icon.SetIcon(frame));
-    pixels.DestroyIcon(frame);
-    icon.ShowFrameIcon(3);
-    icon.Remove();
-    EXPECT_TRUE(shell.m_calls.empty());
-}
-
 TEST_F(TaskIconTest, FramesShownAreOwnedAndDestroyedOnce) {
     {
         CTaskIcon icon;
