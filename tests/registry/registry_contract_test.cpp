@@ -3,9 +3,21 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry_api.h"
 #include "registry/registry_object.h"
-#include "tests/registry/registry_backend.h"
+
+// The same contract for the in-memory registry natively and for ADVAPI32 under Wine.
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/win32_registry.h"
+using Backend = Win32Registry;
+// Removes what an earlier run left under HKEY_CURRENT_USER\path.
+void ForgetTestKey(const std::string& path) { RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str()); }
+#else
+#include "testing/memory_registry.h"
+using Backend = MemoryRegistry;
+void ForgetTestKey(const std::string&) {}  // every test gets a fresh registry
+#endif
 
 namespace {
 
@@ -16,8 +28,7 @@ std::vector<std::uint8_t> Bytes(const char* text, std::size_t count) {
 class RegistryContract : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_backend = MakeRegistryBackend();
-        SetRegistry(m_backend.get());
+        SetRegistry(&m_backend);
         m_key = std::string("Software\\GaugeletTests\\") +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
         ForgetTestKey(m_key);
@@ -48,7 +59,7 @@ protected:
     }
 
     CurrentUserRegistryObject m_reg;
-    std::unique_ptr<RegistryApi> m_backend;
+    Backend m_backend;
     std::string m_key;
 };
 
