@@ -35,12 +35,15 @@ protected:
 };
 
 // A caller that asks for the size first, or whose buffer is short, is told
-// the size of the whole block.
+// the size of the whole block; a buffer without a size is refused.
 TEST_F(SyntheticPerfDataTest, ShortBuffersAskForTheWholeValue) {
     std::uint32_t needed = 0;
     ASSERT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", nullptr, nullptr, &needed),
               win32::kErrorSuccess);
     std::vector<std::uint8_t> block(needed);
+    EXPECT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", nullptr, block.data(),
+                                     nullptr),
+              win32::kErrorInvalidParameter);
     for (const std::uint32_t capacity : {16u, needed}) {
         std::uint32_t size = capacity;
         EXPECT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", nullptr,
