@@ -6,10 +6,10 @@
 # alone, in a fresh copy of one booted prefix; after a warm-up its CPU over
 # the measuring window comes from the scheduler (every thread's schedstat)
 # for the program and for every process of its Wine session, its memory as
-# PSS. Then the cost
-# of one frame change (the meter fed a load that flips every second, beside
-# timer_only.exe flipping its icons), the time from launch to the first
-# frame on screen, and what one sample costs inside the meter's process.
+# PSS. Then the cost of one frame change (the meter fed a load that flips
+# every second, beside timer_only.exe flipping its icons), the time from
+# launch to the first frame on screen, and what one sample costs inside the
+# meter's process.
 #   bench/wine_cost.sh [SECONDS [WARMUP]]     (60 and 10; builds the mingw64 exes)
 # Exits non-zero when a program does not start or a figure cannot be read.
 set -u
