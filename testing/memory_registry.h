@@ -43,10 +43,14 @@ public:
             return m_perfHandler(handle.machine, handle.path, name, type, data, size);
         }
         const auto keyFound = m_keys.find(Id(handle));
-        if (keyFound == m_keys.end() || keyFound->second.count(Lower(name)) == 0) {
+        if (keyFound == m_keys.end()) {
             return win32::kErrorFileNotFound;
         }
-        const Value& value = keyFound->second[Lower(name)];
+        const auto valueFound = keyFound->second.find(Lower(name));
+        if (valueFound == keyFound->second.end()) {
+            return win32::kErrorFileNotFound;
+        }
+        const Value& value = valueFound->second;
         return AnswerQueryValue(value.bytes, value.type, size != nullptr ? *size : 0, type, data,
                                 size);
     }
