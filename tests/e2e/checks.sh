@@ -7,10 +7,14 @@ e2e_init "$4" "$1" "$2" "$3"
 start_ready() { e2e_start_meter "$@" && e2e_wait_meter_ready; }
 geometry_is() { [ "$(e2e_window_geometry)" = "$1" ]; }
 tooltip_is() { [ "$(e2e_tooltip | tee -a "$E2E_WORK/tooltips.txt")" = "$1" ]; }
-# Extended style bits of the window: top-most 0x8, tool window 0x80, app window 0x40000, layered 0x80000.
-style_bit() { e2e_probe windows '#32770' | awk -v bit="$1" -v want="$2" '$2 == "Gaugelet" { found = int($1 / bit) % 2 == want } END { exit !found }'; }
-topmost_is() { style_bit 8 "$1"; }
-tool_window() { style_bit 128 1 && style_bit 262144 0 && style_bit 524288 1; }
+# An awk condition on bit(B) of the window's extended style: top-most 0x8,
+# tool window 0x80, app window 0x40000, layered 0x80000.
+style_is() {
+    e2e_probe windows '#32770' |
+        awk 'function bit(b) { return int($1 / b) % 2 } $2 == "Gaugelet" { found = '"$1"' } END { exit !found }'
+}
+topmost_is() { style_is "bit(8) == $1"; }
+tool_window() { style_is 'bit(128) && !bit(262144) && bit(524288)'; }
 # Stores settings of the meter that are numbers, NAME=VALUE each.
 set_dwords() { local s; for s; do e2e_reg_add "$E2E_KEY" "${s%%=*}" REG_DWORD "${s#*=}"; done; }
 # Picks an item of the window's menu by KEYS, waits until the menu is gone.
@@ -203,11 +207,10 @@ win9x() {
 # scale, fractional ones included.
 nt_dpi() {
     local dpi side load frame
-    # The sunken box of a frame has 23 grey pixels at 96 dpi.
-    box_is() { [ "$(e2e_count_colour "$E2E_SHOT" $1 808080)" = $((23 * dpi * dpi / 9216)) ]; }
     both_show() {
-        e2e_wait_frames 10 "t == $frame && w == $frame" "$dpi-$frame" && box_is "$(e2e_tray_geometry)" &&
-            box_is "$(e2e_window_geometry)" && [ "$(e2e_count_colour "$E2E_SHOT" $(e2e_window_geometry) F5F5F5)" = 0 ]
+        local area=$((dpi * dpi / 9216))
+        e2e_wait_frames 10 "t == $frame && w == $frame && ta == $area && wa == $area" "$dpi-$frame" &&
+            [ "$(e2e_count_colour "$E2E_SHOT" $E2E_WINDOW_AT F5F5F5)" = 0 ]
     }
     as_9x
     set_dwords PosLEFT=300 PosTOP=200 PosRIGHT=320 PosBOTTOM=220

@@ -80,8 +80,8 @@ e2e_start_meter() {
     E2E_METER=$! E2E_PIDS="$E2E_PIDS $!"
 }
 e2e_check_exit() {
-    exits() { e2e_command 101 && timeout 20 tail --pid="$E2E_METER" -f /dev/null && wait "$E2E_METER"; }
-    e2e_check "Exit ends the meter with status 0" exits
+    e2e_exits() { e2e_command 101 && timeout 20 tail --pid="$E2E_METER" -f /dev/null && wait "$E2E_METER"; }
+    e2e_check "Exit ends the meter with status 0" e2e_exits
 }
 
 # THREADS cores busy for SECONDS in a Windows process named busyhelper,
@@ -128,16 +128,20 @@ e2e_count_colour() { e2e_region_colours "$1" "$2" "$3" "$4" "$5" | grep -c -x "$
 
 # Polls for at most SECONDS until the frames shown, in screenshot NAME,
 # pass an awk condition on t (notification icon) and w (window, -1 where
-# none shows), with h the frame of the host's load over the second before:
-# the meter reads the first processor or all, as its system version asks.
+# none shows), ta and wa (the pixels each of the skin's covers there: 1 at
+# 96 dpi, 4 at 192), with h the frame of the host's load over the second
+# before: the meter reads the first processor or all, as its system version
+# asks. E2E_SHOT and E2E_WINDOW_AT are the last screenshot and the window's
+# geometry in it.
 e2e_wait_frames() {
-    local condition=$2 name=$3 host tray window end=$((SECONDS + $1))
-    # The frame of the built-in skin in a region holding one icon, or -1.
-    # Frame k lights k rows of 10 pixels pure green; the sunken box has 23
-    # grey pixels, which also gives the scale the icon is drawn at.
-    frame_in() {
+    local condition=$2 name=$3 host tray ta wa end=$((SECONDS + $1))
+    # "FRAME AREA" of the built-in skin in a region holding one icon, or
+    # "-1 0". Frame k lights k rows of 10 pixels pure green; the sunken box
+    # has 23 grey pixels, which also gives the area each pixel is drawn at.
+    e2e_frame_in() {
         [ $# = 4 ] && e2e_region_colours "$E2E_SHOT" "$@" | awk '$1 == "00FF00" { green++ } $1 == "808080" { grey++ }
-            END { s = grey / 23; print (!grey || s != int(s) || green % (10 * s)) ? -1 : green / (10 * s) }' || echo -1
+            END { s = grey / 23; print (!grey || s != int(s) || green % (10 * s)) ? "-1 0" : green / (10 * s) " " s }' ||
+            echo -1 0
     }
     while :; do
         # The built-in skin's frame of the busier of the first processor and all.
@@ -145,11 +149,13 @@ e2e_wait_frames() {
             { busy = 0; for (i = 2; i <= NF; i++) if (i != 5 && i != 6) busy += $i
               db[$1] = busy - b[$1]; di[$1] = $5 + $6 - d[$1]; b[$1] = busy; d[$1] = $5 + $6 }
             END { for (c in db) { t = db[c] + di[c]; f = t ? int(11 * db[c] / t) : 0; if (f > h) h = f } print h + 0 }')
-        tray=$(e2e_tray_geometry) window=$(e2e_window_geometry)
+        tray=$(e2e_tray_geometry) E2E_WINDOW_AT=$(e2e_window_geometry)
         E2E_SHOT=$(e2e_shot "$name") || return 1
-        E2E_TRAY_FRAME=$(frame_in $tray) E2E_WINDOW_FRAME=$(frame_in $window)
-        e2e_log "  $name: notification icon frame $E2E_TRAY_FRAME, window frame $E2E_WINDOW_FRAME at $window"
-        awk -v t="$E2E_TRAY_FRAME" -v w="$E2E_WINDOW_FRAME" -v h="$host" "BEGIN { exit !($condition) }" && return
+        read -r E2E_TRAY_FRAME ta <<<"$(e2e_frame_in $tray)"
+        read -r E2E_WINDOW_FRAME wa <<<"$(e2e_frame_in $E2E_WINDOW_AT)"
+        e2e_log "  $name: notification icon frame $E2E_TRAY_FRAME, window frame $E2E_WINDOW_FRAME at $E2E_WINDOW_AT"
+        awk -v t="$E2E_TRAY_FRAME" -v w="$E2E_WINDOW_FRAME" -v ta="$ta" -v wa="$wa" -v h="$host" \
+            "BEGIN { exit !($condition) }" && return
         [ "$SECONDS" -lt "$end" ] || return 1
     done
 }
@@ -181,10 +187,10 @@ e2e_tooltip() {
 # Waits until the notification icon shows a picture (Wine's tray is white
 # where it shows none); a message box ends the check with its text.
 e2e_wait_meter_ready() {
-    shows() {
+    e2e_icon_shows() {
         e2e_not e2e_window_geometry Error ||
             e2e_abort "the meter shows an error: $(e2e_probe windows '#32770' | tr '\n' ' ')"
         set -- $(e2e_tray_geometry) && [ $# = 4 ] && e2e_region_colours "$(e2e_shot ready)" "$@" | grep -q -v -x FFFFFF
     }
-    e2e_wait_for 30 shows || e2e_abort "the meter showed no notification icon within 30 s"
+    e2e_wait_for 30 e2e_icon_shows || e2e_abort "the meter showed no notification icon within 30 s"
 }
