@@ -12,8 +12,10 @@ if(WIN32)
         -include ${PROJECT_SOURCE_DIR}/tests/gtest_win32_notification.h)
 endif()
 
-# Every Wine run of a build shares one prefix below the build folder; the
-# fixture test creates it before the first test that needs it.
+# A build boots one Wine prefix, the template; its unit tests share a copy
+# of it, and each end-to-end check makes its own. The fixture test does both
+# before the first test that needs them.
+set(GAUGELET_WINE_TEMPLATE "${CMAKE_BINARY_DIR}/wine-template")
 set(GAUGELET_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
 set(GAUGELET_WINE_ENV
     "WINEPREFIX=${GAUGELET_WINEPREFIX}"
@@ -25,8 +27,8 @@ set(GAUGELET_WINE_CRASH "Unhandled (exception|page fault)")
 
 if(WIN32 AND NOT TEST wine_prefix)
     add_test(NAME wine_prefix
-        COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/prefix-init.sh ${GAUGELET_WINEPREFIX}
-                $<TARGET_FILE:gaugelet>)
+        COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/prefix-init.sh ${GAUGELET_WINE_TEMPLATE}
+                $<TARGET_FILE:gaugelet> ${GAUGELET_WINEPREFIX})
     set_tests_properties(wine_prefix PROPERTIES
         FIXTURES_SETUP wine
         SKIP_RETURN_CODE 77

@@ -1,13 +1,13 @@
 # Shared steps of the end-to-end checks: a private X display and Wine
 # prefix per check, the meter and the probe under Wine, screenshots and
 # pixel reads. Every wait is bounded; all started here ends on every exit.
-#   e2e_init NAME GAUGELET_EXE PROBE_EXE WORK_ROOT
+#   e2e_init NAME GAUGELET_EXE PROBE_EXE WORK_ROOT PREFIX_TEMPLATE
 E2E_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 E2E_WINE=$E2E_ROOT/tools/wine.sh
 E2E_KEY='HKCU\Software\Brindleworks\Gaugelet'
 E2E_FAILURES=0
 
-e2e_log() { printf '%s\n' "$*" >&2; }
+e2e_log() { printf "%4d s  %s\n" "$SECONDS" "$*" >&2; }
 e2e_abort() { e2e_log "FAILED: $*"; exit 1; }
 
 # A failed check is counted and the script goes on, so one run reports all.
@@ -35,24 +35,20 @@ e2e_cleanup() {
 }
 
 e2e_init() {
-    local tool display template=$4/template-prefix
+    local tool display
     E2E_EXE=$2 E2E_WORK=$4/$1
     for tool in Xvfb xdotool xwd convert; do
         command -v "$tool" >/dev/null || { e2e_log "SKIPPED: the end-to-end checks need $tool"; exit 77; }
     done
     "$E2E_WINE" --can-run "$E2E_EXE" || exit $?
-    # One booted prefix per build folder, copied for every check in no time;
-    # Wine rewrites its hives in place, so those are copied for real.
-    [ -f "$template/system.reg" ] || "$E2E_ROOT/tests/wine/prefix-init.sh" "$template" "$E2E_EXE" >/dev/null ||
-        exit $?
     rm -rf "$E2E_WORK" && mkdir -p "$E2E_WORK" || e2e_abort "cannot make $E2E_WORK"
     export WINEPREFIX=$E2E_WORK/prefix
     trap e2e_cleanup EXIT
     trap 'exit 1' INT TERM HUP
-    cp -al "$template" "$WINEPREFIX" && cp --remove-destination "$template"/*.reg "$WINEPREFIX/" ||
-        e2e_abort "cannot copy $template"
+    "$E2E_ROOT/tests/wine/prefix-init.sh" "$5" "$E2E_EXE" "$WINEPREFIX" >/dev/null || exit $?
     # Two names, so the busy helper shows as a process of its own.
-    cp "$3" "$E2E_WORK/probe.exe" && cp "$3" "$E2E_WORK/busyhelper.exe" || e2e_abort "no probe at $3"
+    cp "$3" "$E2E_WORK/probe.exe" && cp "$3" "$E2E_WORK/busyhelper.exe" &&
+        cp "${3%/*}/menuhook.dll" "$E2E_WORK/" || e2e_abort "no probe and hook beside $3"
     exec 3< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>"$E2E_WORK/xvfb.log")
     E2E_PIDS=$!
     read -r -t 20 display <&3 || e2e_abort "Xvfb gave no display (see $E2E_WORK/xvfb.log)"
@@ -80,7 +76,7 @@ e2e_start_meter() {
     E2E_METER=$! E2E_PIDS="$E2E_PIDS $!"
 }
 e2e_check_exit() {
-    e2e_exits() { e2e_command 101 && timeout 20 tail --pid="$E2E_METER" -f /dev/null && wait "$E2E_METER"; }
+    e2e_exits() { e2e_command 101 && timeout 20 tail --pid="$E2E_METER" -s 0.2 -f /dev/null && wait "$E2E_METER"; }
     e2e_check "Exit ends the meter with status 0" e2e_exits
 }
 
@@ -88,10 +84,24 @@ e2e_check_exit() {
 # returning once it spins: past a second of CPU, more than Wine's start.
 e2e_start_busy() {
     "$E2E_WINE" "$E2E_WORK/busyhelper.exe" busy "$1" "$2" >>"$E2E_WORK/busy.log" 2>&1 &
-    E2E_BUSY=$! E2E_PIDS="$E2E_PIDS $!"
-    e2e_wait_for 20 awk '{ exit $14 < 100 }' "/proc/$E2E_BUSY/stat"
+    E2E_PIDS="$E2E_PIDS $!"
+    e2e_spins() { awk '{ exit $14 + $15 < 100 }' "/proc/$(e2e_busy_pid)/stat" 2>/dev/null; }
+    e2e_wait_for 20 e2e_spins
 }
-e2e_end_busy() { kill "$E2E_BUSY" 2>/dev/null; timeout 20 tail --pid="$E2E_BUSY" -f /dev/null; }
+# The helper runs in wine's own process or under start.exe, as the loader
+# decides: it is found by its name in this check's prefix.
+e2e_busy_pid() {
+    local pid
+    for pid in $(grep -l -x -s busyhelper.exe /proc/[0-9]*/comm | cut -d/ -f3); do
+        grep -q -s -z -x -F "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" && echo "$pid" && return
+    done
+    return 1
+}
+e2e_end_busy() {
+    local pid
+    pid=$(e2e_busy_pid) || return 0
+    kill "$pid" && timeout 20 tail --pid="$pid" -s 0.2 -f /dev/null
+}
 
 # Runs a command until it succeeds, at most SECONDS seconds.
 e2e_wait_for() {
@@ -164,23 +174,41 @@ E2E_IDLE='t >= 0 && t <= h + 1 && w >= 0 && w <= h + 1'
 # Two busy cores: well above idle on every count of the load.
 E2E_LOADED='t >= 6 && w >= 6'
 
-# Opens the context menu with a right-click 10 pixels into the window of
-# GEOMETRY; prints the menu's geometry and its rows in Wine's look (17
-# pixels a row in a 3-pixel frame).
-e2e_open_menu() {
-    xdotool mousemove $(($1 + 10)) $(($2 + 10)) click 3 && set -- $(e2e_wait_for 10 e2e_menu_geometry) &&
-        echo "$@" $((($4 % 17 == 6) ? ($4 - 6) / 17 : -1))
+# "x y" at the middle of a region "x y width height".
+e2e_centre() { [ $# = 4 ] && echo $(($1 + $3 / 2)) $(($2 + $4 / 2)); }
+# The middle of what the notification area shows, found in its pixels:
+# Wine's tray is white where it shows no icon.
+e2e_icon_centre() {
+    local shot
+    set -- $(e2e_tray_geometry) && [ $# = 4 ] && shot=$(e2e_shot tray) || return 1
+    convert "$shot" -crop "$3x$4+$1+$2" +repage -bordercolor white -border 1 -trim \
+        -format '%X %Y %w %h' info: | tr -d + | awk -v x="$1" -v y="$2" '
+        $3 > 1 { print x + $1 - 1 + int($3 / 2), y + $2 - 1 + int($4 / 2); found = 1 } END { exit !found }'
 }
+
+# The pointer three quarters across the screen and down, away from both
+# displays wherever the checks put them.
+e2e_park_mouse() { set -- $(xdotool getdisplaygeometry) && xdotool mousemove $(($1 * 3 / 4)) $(($2 * 3 / 4)); }
+
+# The items of the open menu as the meter holds them, one line each (see
+# menu_hook.cpp): "ID TEXT", then " *" when checked, " -" when grey and
+# " >" for a pop-up, a tab and the item's place on screen; then the
+# pop-ups' items, each "> ID TEXT".
+e2e_menu_items() { e2e_wait_for 10 e2e_probe menu | tr -d '\r'; }
+# Opens the context menu with a right-click at "x y"; prints its items.
+e2e_open_menu() { e2e_log "  menu at $*"; xdotool mousemove "$1" "$2" click 3 && e2e_menu_items; }
 e2e_close_menu() { xdotool key Escape && e2e_wait_for 10 e2e_not e2e_menu_geometry; }
 
 # The meter's tooltip text, read by hovering over the notification icon;
 # Wine's tray shows it after more than one move over the icon.
 e2e_tooltip() {
-    set -- $(e2e_tray_geometry) && [ $# = 4 ] || return 1
-    xdotool mousemove 300 300 sleep 0.3 mousemove $(($1 + 8)) $(($2 + 8)) sleep 0.1 \
-        mousemove $(($1 + 10)) $(($2 + 10)) sleep 0.1 mousemove $(($1 + 11)) $(($2 + 11))
+    set -- $(e2e_icon_centre) && [ $# = 2 ] || return 1
+    e2e_park_mouse
+    xdotool sleep 0.3 mousemove $(($1 - 2)) $(($2 - 2)) sleep 0.1 mousemove "$1" "$2" sleep 0.1 \
+        mousemove $(($1 + 1)) $(($2 + 1))
     e2e_wait_for 10 e2e_probe windows tooltips_class32 >"$E2E_WORK/tooltip.txt"
-    xdotool mousemove 300 300
+    e2e_park_mouse
+    e2e_wait_for 5 e2e_not e2e_probe windows tooltips_class32
     head -n 1 "$E2E_WORK/tooltip.txt" | cut -d' ' -f2-
 }
 

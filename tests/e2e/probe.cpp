@@ -1,7 +1,8 @@
 // Runs beside the meter under Wine for what a script cannot do from the X
 // side: write HKEY_DYN_DATA, post window messages, forget another program's
-// notification icon, read window styles and texts, count a process's GDI
-// objects, keep cores busy. Every window is named by its title.
+// notification icon, read window styles and texts, read an open menu's
+// items, count a process's GDI objects, keep cores busy. Every window is
+// named by its title.
 #include <windows.h>
 #include <shellapi.h>
 #include <winternl.h>
@@ -69,9 +70,11 @@ int ShownWindows(const char* className) {
 }
 
 // Wine keeps no GUI counts (GetGuiResources is a stub there) but mirrors
-// the GDI handle table that Windows publishes in every process's PEB:
-// 24-byte entries with the object type at byte 14.
-const SIZE_T kPebGdiTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
+// the GDI handle table that Windows publishes in a 64-bit process's PEB:
+// 24-byte entries with the object type at byte 14. A 32-bit process's PEB
+// leaves it out; Wine keeps that process's 64-bit PEB one page below.
+const SIZE_T kPeb64GdiTableOffset = 0xF8;
+const SIZE_T kPeb64BelowPeb32 = sizeof(void*) == 8 ? 0 : 0x1000;
 BYTE g_gdiTable[24 * 0x10000];
 
 int CountGdiObjects(const char* title) {
@@ -86,14 +89,16 @@ int CountGdiObjects(const char* title) {
         return 1;
     }
     PROCESS_BASIC_INFORMATION basic;
-    const BYTE* table = nullptr;
+    ULONGLONG table = 0;
     const bool read =
         NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic),
                                   nullptr) == 0 &&
         ReadProcessMemory(process,
-                          reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + kPebGdiTableOffset,
+                          reinterpret_cast<const BYTE*>(basic.PebBaseAddress) - kPeb64BelowPeb32 +
+                              kPeb64GdiTableOffset,
                           &table, sizeof(table), nullptr) &&
-        ReadProcessMemory(process, table, g_gdiTable, sizeof(g_gdiTable), nullptr);
+        ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<ULONG_PTR>(table)),
+                          g_gdiTable, sizeof(g_gdiTable), nullptr);
     CloseHandle(process);
     if (!read) {
         return 1;
@@ -104,6 +109,57 @@ int CountGdiObjects(const char* title) {
     }
     std::printf("%lu\n", count);
     return 0;
+}
+
+// The shown pop-up menu, if any.
+HWND OpenMenu() {
+    HWND menu = nullptr;
+    while ((menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr) {
+        if (IsWindowVisible(menu)) {
+            return menu;
+        }
+    }
+    return nullptr;
+}
+
+// The items of the open menu, as menuhook.dll beside the probe writes them
+// from inside the menu's process into a page they share.
+int PrintMenu() {
+    const char kDll[] = "menuhook.dll";
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    char* slash = length > 0 && length < MAX_PATH ? std::strrchr(path, '\\') : nullptr;
+    const HWND menu = OpenMenu();
+    if (slash == nullptr || slash + sizeof(kDll) >= path + MAX_PATH || menu == nullptr) {
+        return 1;
+    }
+    std::memcpy(slash + 1, kDll, sizeof(kDll));
+    const HMODULE dll = LoadLibraryA(path);
+    const auto proc = dll == nullptr ? nullptr
+                                     : reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                           GetProcAddress(dll, "ReadMenuHook")));
+    constexpr DWORD kPageSize = 64 * 1024;
+    const HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                              kPageSize, "ProbeMenuItems");
+    const void* view = mapping == nullptr ? nullptr : MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    const auto* page = static_cast<const char*>(view);
+    const HHOOK hook = proc == nullptr || page == nullptr
+                           ? nullptr
+                           : SetWindowsHookExA(WH_CALLWNDPROC, proc, dll,
+                                               GetWindowThreadProcessId(menu, nullptr));
+    DWORD_PTR ignored = 0;
+    const bool read = hook != nullptr &&
+                      SendMessageTimeoutA(menu, RegisterWindowMessageA("ProbeReadMenu"),
+                                          kPageSize - 1, 0, SMTO_ABORTIFHUNG, 5000, &ignored) &&
+                      page[0] != '\0';
+    if (read) {
+        std::fputs(page, stdout);
+    }
+    if (hook != nullptr) UnhookWindowsHookEx(hook);
+    if (view != nullptr) UnmapViewOfFile(view);
+    if (mapping != nullptr) CloseHandle(mapping);
+    if (dll != nullptr) FreeLibrary(dll);
+    return read ? 0 : 1;
 }
 
 ULONGLONG g_busyUntil = 0;
@@ -139,7 +195,8 @@ int main(int argc, char** argv) {
     if (is("delete-icon", 2)) return DeleteIcon(argv[2], argv[3]);
     if (is("windows", 1)) return ShownWindows(argv[2]);
     if (is("gdi-objects", 1)) return CountGdiObjects(argv[2]);
+    if (is("menu", 0)) return PrintMenu();
     if (is("busy", 2)) return Busy(argv[2], argv[3]);
-    std::fputs("usage: probe dyn-set|post|delete-icon|windows|gdi-objects|busy ARGS...\n", stderr);
+    std::fputs("usage: probe dyn-set|post|delete-icon|windows|gdi-objects|menu|busy ARGS...\n", stderr);
     return 2;
 }
