@@ -71,7 +71,7 @@ bool CGaugeletDlg::OnInitDialog() {
     m_machineName = m_pApp != nullptr ? m_pApp->m_strCmdLine : std::string();
 
     win32::OsVersionInfoA version{};
-    version.dwOSVersionInfoSize = sizeof(version);
+    version.dwOSVersionInfoSize = win32::kOsVersionInfoSize;
     System().QueryVersion(&version);
     std::int64_t majorVersion = version.dwMajorVersion;
     m_bWinNT = version.dwPlatformId == win32::kVerPlatformWin32Nt;

@@ -70,7 +70,7 @@ bool CPerfQuery::RootReady() const { return m_strMachine.empty() || m_hRemoteRoo
 bool CPerfQuery::ConnectRoot() {
     if (m_strMachine.empty()) {
         win32::OsVersionInfoA version{};
-        version.dwOSVersionInfoSize = sizeof(version);
+        version.dwOSVersionInfoSize = win32::kOsVersionInfoSize;
         System().QueryVersion(&version);
         m_bDynFamily = version.dwPlatformId != win32::kVerPlatformWin32Nt;
         m_hRoot = m_bDynFamily ? win32::kRootDynData : win32::kRootPerformanceData;

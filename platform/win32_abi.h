@@ -49,7 +49,22 @@ constexpr bool IsPredefinedKey(RegKey key) {
     return key >= kRootClassesRoot && key <= kRootDynData;
 }
 
-// GetVersionExA record: OSVERSIONINFOA, 148 bytes.
+// The size of each record the meter hands the system: the size that the
+// oldest system the exe is for accepts (x86: Windows 95 and NT 4.0; x64:
+// XP x64), which newer systems accept as well.
+// OSVERSIONINFOA: the only size Windows 95 and NT 4.0 know.
+constexpr std::uint32_t kOsVersionInfoSize = 148;
+// BITMAPINFOHEADER: Windows 95 and NT 4.0 know no later header.
+constexpr std::uint32_t kBitmapInfoHeaderSize = 40;
+// MONITORINFO: Windows 98 and 2000, where the monitor functions begin.
+constexpr std::uint32_t kMonitorInfoSize = 40;
+// NOTIFYICONDATAA_V1_SIZE: the record of Windows 95 and NT 4.0's shell.
+constexpr std::uint32_t kNotifyIconDataV1Size = sizeof(void*) == 8 ? 104u : 88u;
+// OPENFILENAME_SIZE_VERSION_400A: Windows 95, 98 and NT 4.0 refuse the
+// larger record of Windows 2000.
+constexpr std::uint32_t kOpenFileNameSizeV400 = sizeof(void*) == 8 ? 136u : 76u;
+
+// GetVersionExA.
 constexpr std::uint32_t kVerPlatformWin32Windows = 1;
 constexpr std::uint32_t kVerPlatformWin32Nt = 2;
 
@@ -61,7 +76,7 @@ struct OsVersionInfoA {
     std::uint32_t dwPlatformId;
     char szCSDVersion[128];
 };
-static_assert(sizeof(OsVersionInfoA) == 148, "OSVERSIONINFOA is 148 bytes");
+static_assert(sizeof(OsVersionInfoA) == kOsVersionInfoSize, "OSVERSIONINFOA size");
 static_assert(offsetof(OsVersionInfoA, dwPlatformId) == 16, "OSVERSIONINFOA layout");
 static_assert(offsetof(OsVersionInfoA, szCSDVersion) == 20, "OSVERSIONINFOA layout");
 
@@ -124,8 +139,6 @@ struct NotifyIconDataA {
     IconHandle hIcon;
     char szTip[64];
 };
-// NOTIFYICONDATAA_V1_SIZE: 88 bytes in a 32-bit program, 104 in a 64-bit one.
-constexpr std::uint32_t kNotifyIconDataV1Size = sizeof(void*) == 8 ? 104u : 88u;
 static_assert(sizeof(NotifyIconDataA) == kNotifyIconDataV1Size, "NOTIFYICONDATAA v1 size");
 static_assert(offsetof(NotifyIconDataA, szTip) == kNotifyIconDataV1Size - 64,
               "NOTIFYICONDATAA v1 layout");

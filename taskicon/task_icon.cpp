@@ -59,7 +59,7 @@ ImageListHandle CutFrames(BitmapHandle strip, int size) {
 
 CTaskIcon::CTaskIcon() {
     win32::OsVersionInfoA version{};
-    version.dwOSVersionInfoSize = sizeof(version);
+    version.dwOSVersionInfoSize = win32::kOsVersionInfoSize;
     m_bShellIcons = System().QueryVersion(&version) && version.dwMajorVersion >= 4;
     m_strTip = BaseName(System().ProgramFileName());
 }

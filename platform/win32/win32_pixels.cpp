@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "platform/nearest_scale.h"
+#include "platform/win32_abi.h"
 
 static_assert(sizeof(ImageListHandle) == sizeof(HIMAGELIST), "image list handle width");
+static_assert(win32::kBitmapInfoHeaderSize == sizeof(BITMAPINFOHEADER), "BITMAPINFOHEADER size");
 
 namespace {
 
@@ -17,7 +19,7 @@ HIMAGELIST AsList(ImageListHandle list) { return reinterpret_cast<HIMAGELIST>(li
 BITMAPINFO TopDownInfo(LONG width, LONG height) {
     BITMAPINFO info;
     ZeroMemory(&info, sizeof(info));
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biSize = win32::kBitmapInfoHeaderSize;
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
@@ -30,7 +32,7 @@ HBITMAP ScaleWithDc(HDC screen, HBITMAP strip, int frameWidth, int scaledFrameWi
     // With no bit count asked for, GetDIBits only tells the size.
     BITMAPINFO info;
     ZeroMemory(&info, sizeof(info));
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biSize = win32::kBitmapInfoHeaderSize;
     if (GetDIBits(screen, strip, 0, 0, nullptr, &info, DIB_RGB_COLORS) == 0) {
         return nullptr;
     }

@@ -1,7 +1,5 @@
 #include "platform/win32/win32_window.h"
 
-#include <commdlg.h>
-
 #include <cstddef>
 #include <cstring>
 
@@ -38,6 +36,9 @@ static_assert(win32::kMbOk == MB_OK && win32::kMbIconHand == MB_ICONHAND &&
 static_assert(win32::kOfnOverwritePrompt == OFN_OVERWRITEPROMPT &&
                   win32::kOfnHideReadOnly == OFN_HIDEREADONLY,
               "file dialog flags");
+static_assert(win32::kMonitorInfoSize == sizeof(MONITORINFO), "MONITORINFO size");
+static_assert(win32::kOpenFileNameSizeV400 == offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR),
+              "OPENFILENAME_SIZE_VERSION_400A");
 static_assert(win32::kColorBtnFace == COLOR_BTNFACE && win32::kSmCxIcon == SM_CXICON &&
                   win32::kSmCyIcon == SM_CYICON,
               "system colours and metrics");
@@ -69,6 +70,9 @@ Win32Window::Win32Window(HINSTANCE instance) : m_instance(instance) {
 Win32Window::~Win32Window() {
     if (m_user32 != nullptr) {
         FreeLibrary(m_user32);
+    }
+    if (m_comdlg32 != nullptr) {
+        FreeLibrary(m_comdlg32);
     }
 }
 
@@ -214,7 +218,7 @@ MonitorFit Win32Window::FitToMonitors(const WindowRect& rect) {
     if (m_monitorFromRect != nullptr && m_getMonitorInfo != nullptr) {
         MONITORINFO info;
         ZeroMemory(&info, sizeof(info));
-        info.cbSize = sizeof(info);
+        info.cbSize = win32::kMonitorInfoSize;
         const HMONITOR nearest = m_monitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST);
         if (nearest != nullptr && m_getMonitorInfo(nearest, &info)) {
             fit.visible = m_monitorFromRect(&wanted, MONITOR_DEFAULTTONULL) != nullptr;
@@ -370,9 +374,26 @@ int Win32Window::ShowMessageBox(WindowHandle owner, const std::string& text,
     return MessageBoxA(AsWindow(owner), text.c_str(), caption.c_str(), style);
 }
 
+// The file dialog's library, with what it loads (the printing back end
+// among it), is loaded when the dialog first opens: most runs never open it.
+Win32Window::GetOpenFileNameFunction Win32Window::LookUpFileDialog() {
+    if (m_comdlg32 == nullptr) {
+        m_comdlg32 = LoadLibraryA("comdlg32.dll");
+        if (m_comdlg32 != nullptr) {
+            m_getOpenFileName = reinterpret_cast<GetOpenFileNameFunction>(
+                reinterpret_cast<void*>(GetProcAddress(m_comdlg32, "GetOpenFileNameA")));
+        }
+    }
+    return m_getOpenFileName;
+}
+
 bool Win32Window::OpenFileDialog(const std::string& defaultExtension,
                                  const std::string& initialName, std::uint32_t flags,
                                  std::string& path) {
+    const GetOpenFileNameFunction getOpenFileName = LookUpFileDialog();
+    if (getOpenFileName == nullptr) {
+        return false;
+    }
     char file[MAX_PATH];
     ZeroMemory(file, sizeof(file));
     if (initialName.size() < sizeof(file)) {
@@ -385,13 +406,13 @@ bool Win32Window::OpenFileDialog(const std::string& defaultExtension,
 
     OPENFILENAMEA request;
     ZeroMemory(&request, sizeof(request));
-    request.lStructSize = sizeof(request);
+    request.lStructSize = win32::kOpenFileNameSizeV400;
     request.hwndOwner = m_dialog;
     request.lpstrFile = file;
     request.nMaxFile = sizeof(file);
     request.lpstrDefExt = extension.c_str();
     request.Flags = flags;
-    if (!GetOpenFileNameA(&request)) {
+    if (!getOpenFileName(&request)) {
         return false;
     }
     path.assign(file);

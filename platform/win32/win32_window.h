@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include "platform/window_api.h"
 
@@ -68,11 +69,13 @@ private:
     using GetMonitorInfoFunction = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
     using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
+    using GetOpenFileNameFunction = BOOL(WINAPI*)(LPOPENFILENAMEA);
 
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     // The USER32 functions that older systems lack (95, NT 4.0; the DPI
     // ones everything before Windows 10), found by name.
     void LookUpOptionalFunctions();
+    GetOpenFileNameFunction LookUpFileDialog();
 
     struct DialogRun {
         bool ended = false;
@@ -92,6 +95,9 @@ private:
     GetDpiForWindowFunction m_getDpiForWindow = nullptr;
     GetSystemMetricsForDpiFunction m_getSystemMetricsForDpi = nullptr;
     bool m_optionalLookedUp = false;
+    // COMDLG32 stays loaded once the file dialog has opened.
+    HMODULE m_comdlg32 = nullptr;
+    GetOpenFileNameFunction m_getOpenFileName = nullptr;
     // The one paint in progress: BeginPaint fills it, EndPaint gives it back.
     PAINTSTRUCT m_paint;
 };
