@@ -77,6 +77,7 @@ private:
     // Load in percent and frame of one sample; false when the tick has no load.
     bool SampleLoad(std::int32_t& load, std::int32_t& frame);
     void StoreSettings();
+    void ShowMissedFrame();
     void MakeTransparent();
     void ReadSettingsAndPlace();
     // A length of the 96-dpi design at the window's DPI, and the span

@@ -112,7 +112,16 @@ void CGaugeletDlg::OnDisplayOnDesktop() {
     m_bShowOnDesktop = !m_bShowOnDesktop;
     Window().ShowWindow(m_hWnd, m_bShowOnDesktop);
     if (m_bShowOnDesktop) {
-        // The window missed the frames shown while it was off.
+        ShowMissedFrame();
+    }
+}
+
+// A display switched on missed the frames shown while it was off: the next
+// tick draws one, or, while no tick samples, the idle frame shows at once.
+void CGaugeletDlg::ShowMissedFrame() {
+    if (m_bSuspended) {
+        ShowFrame(0);
+    } else {
         m_nFrame = -1;
     }
 }
@@ -124,8 +133,7 @@ void CGaugeletDlg::OnDisplayOnTaskbar() {
     m_bShowOnTaskbar = !m_bShowOnTaskbar;
     if (m_bShowOnTaskbar) {
         m_taskIcon.Add(m_hWnd, 0, meter::kTaskIconId);
-        // The new icon has no picture until a frame is shown.
-        m_nFrame = -1;
+        ShowMissedFrame();
     } else {
         m_taskIcon.Remove();
     }
@@ -163,6 +171,8 @@ void CGaugeletDlg::OnSkin() {
         Window().ShowMessageBox(m_hWnd, "This bitmap is not usable as a skin !", "Gaugelet",
                                 win32::kMbOk | win32::kMbIconHand);
         m_taskIcon.LoadFrames(IDB_SKIN);
+        // The displays still show the refused skin's frame.
+        m_nFrame = -1;
     }
     Window().SetTimer(m_hWnd, meter::kTimerId, meter::kTimerPeriodMs);
 }

@@ -31,6 +31,12 @@ TEST_F(Meter, FramesFollowTheLoadAndOnlyAChangeIsDrawn) {
             window.Command(display);
             EXPECT_EQ(Tick(load), shown);
         }
+        // Switched on while suspended, a display shows the idle frame at once.
+        for (std::uint32_t id : {meter::kCmdDisplayOnDesktop, meter::kCmdSuspend, meter::kCmdDisplayOnDesktop,
+                                 meter::kCmdDisplayOnTaskbar, meter::kCmdDisplayOnTaskbar}) {
+            window.Command(id);
+        }
+        EXPECT_EQ(Tick(100), "0 0 r0 d0");
     });
 }
 
