@@ -51,6 +51,14 @@ as_9x() {
     e2e_reg_add 'HKLM\System\CurrentControlSet\Control\PerfStats\Enum\KERNEL\CPUUsage' Name REG_SZ 'CPU Usage'
 }
 set_load() { e2e_probe dyn-set 'PerfStats\StatData' 'KERNEL\CPUUsage' "$1" || e2e_abort "cannot write the statistic"; }
+# The statistic lives as long as the wineserver, which the meter starts:
+# it is written once the meter's window shows, idle.
+start_9x_ready() {
+    e2e_start_meter
+    e2e_wait_for 30 e2e_window_geometry >/dev/null || e2e_abort "the meter shows no window"
+    set_load 0
+    e2e_wait_meter_ready
+}
 
 # A machine that cannot be reached: one message box naming it, then the local load.
 nt_remote() {
@@ -153,17 +161,21 @@ nt_interact() {
     e2e_check_exit
 }
 
-# A skin file stored in the settings shows in both displays; once it is
-# gone the built-in skin returns and the stored path stays.
-nt_skin() {
+# Skins chosen in the file dialog, on the 9x family, whose load stays as
+# given: a bitmap chosen after a double click on the notification icon shows
+# in both displays and is stored; one narrower than a frame, chosen through
+# "&Skin...", is refused with a message and the built-in skin shows at the
+# next tick. Once the stored file is gone the next start shows the built-in
+# skin and keeps the path.
+skins() {
     # Four frames of solid colours that no 16-colour palette holds, each
     # inside a border of the transparent colour.
-    local skin="$E2E_WORK/colours.bmp" colours="FF8000 0080FF 80FF00 FF0080" frames="" colour path
+    local skin="$E2E_WORK/colours.bmp" narrow="$E2E_WORK/narrow.bmp" colours="FF8000 0080FF 80FF00 FF0080"
+    local frames="" colour path
     for colour in $colours; do frames="$frames ( -size 12x12 xc:#$colour -bordercolor #008080 -border 2 )"; done
-    convert $frames +append -type truecolor "BMP3:$skin" || e2e_abort "cannot write $skin"
+    convert $frames +append -type truecolor "BMP3:$skin" && convert -size 15x16 xc:#FF8000 "BMP3:$narrow" ||
+        e2e_abort "cannot write the skins"
     path=$("$E2E_WINE" winepath -w "$skin" 2>/dev/null) || e2e_abort "no Windows path for $skin"
-    e2e_reg_add "$E2E_KEY" Skin REG_SZ "$path"
-    set_dwords Desktop=1
     shows_skin_frame() {
         local tray window shot
         tray=$(e2e_tray_geometry) && window=$(e2e_window_geometry) && shot=$(e2e_shot skin) || return 1
@@ -173,12 +185,27 @@ nt_skin() {
         done
         return 1
     }
-    start_ready
-    e2e_check "both displays show a skin frame in its own colours, its border transparent" e2e_wait_for 20 shows_skin_frame
+    # Types the file's name into the file dialog, as a person would.
+    choose() {
+        e2e_wait_for 10 e2e_window_geometry Open >/dev/null &&
+            xdotool type --delay 20 "$("$E2E_WINE" winepath -w "$1" 2>/dev/null)" && xdotool key Return
+    }
+    refused() { [[ "$(e2e_probe windows '#32770')" == *"This bitmap is not usable as a skin !"* ]]; }
+    as_9x
+    start_9x_ready
+    xdotool mousemove $(e2e_icon_centre) click --repeat 2 --delay 80 1
+    choose "$skin" || e2e_abort "a double click on the notification icon opens no file dialog"
+    e2e_check "a skin chosen in the file dialog shows in both displays, its border transparent" \
+        e2e_wait_for 20 shows_skin_frame
+    e2e_check "and is stored" [ "$(e2e_settings_value Skin)" = "$path" ]
+    pick "&Skin..." && choose "$narrow" || e2e_abort "\"&Skin...\" opens no file dialog"
+    e2e_check "a bitmap narrower than a frame is refused with a message" e2e_wait_for 10 refused
+    xdotool key Return
+    e2e_check "then the built-in skin shows at the next tick" e2e_wait_frames 3 't == 0 && w == 0' refused
     e2e_check_exit
     rm -f "$skin"
-    start_ready
-    e2e_check "without the file the built-in skin shows" e2e_wait_frames 20 't >= 0 && w >= 0' builtin
+    start_9x_ready
+    e2e_check "without the file the built-in skin shows" e2e_wait_frames 5 't == 0 && w == 0' builtin
     e2e_check_exit
     e2e_check "the stored path stays" [ "$(e2e_settings_value Skin)" = "$path" ]
 }
@@ -216,10 +243,7 @@ nt_reach() {
 win9x() {
     local load frame
     as_9x
-    # The statistic lives as long as the wineserver, which the meter keeps;
-    # until it is written the meter shows no frame.
-    e2e_start_meter
-    e2e_wait_for 30 e2e_window_geometry >/dev/null || e2e_abort "the meter shows no window"
+    start_9x_ready
     for load in 100 0 50; do
         set_load "$load"
         frame=$((11 * load / 100))
@@ -250,10 +274,7 @@ nt_dpi() {
         # The tray and the meter read the DPI as they start.
         e2e_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$dpi"
         timeout 20 "$E2E_WINE" wineserver -k
-        e2e_start_meter
-        e2e_wait_for 30 e2e_window_geometry >/dev/null || e2e_abort "no meter window at $dpi dpi"
-        set_load 0
-        e2e_wait_meter_ready
+        start_9x_ready
         side=$((20 * dpi / 96))
         e2e_check "at $dpi dpi the window is $side pixels square where it was stored" geometry_is "300 200 $side $side"
         [ $((dpi % 96)) != 0 ] || for load in 0 100; do
