@@ -195,8 +195,14 @@ e2e_park_mouse() { set -- $(xdotool getdisplaygeometry) && xdotool mousemove $((
 # " >" for a pop-up, a tab and the item's place on screen; then the
 # pop-ups' items, each "> ID TEXT".
 e2e_menu_items() { e2e_wait_for 10 e2e_probe menu | tr -d '\r'; }
-# Opens the context menu with a right-click at "x y"; prints its items.
-e2e_open_menu() { e2e_log "  menu at $*"; xdotool mousemove "$1" "$2" click 3 && e2e_menu_items; }
+# Opens the context menu with a right-click at "x y"; prints its items and
+# logs the height of a row, which is Wine's to choose.
+e2e_open_menu() {
+    local items
+    xdotool mousemove "$1" "$2" click 3 && items=$(e2e_menu_items) || return 1
+    e2e_log "  menu at $1 $2, rows $(awk -F'\t' 'NR == 1 { split($2, r, " "); print r[4] - r[2] }' <<<"$items") pixels high"
+    printf '%s\n' "$items"
+}
 e2e_close_menu() { xdotool key Escape && e2e_wait_for 10 e2e_not e2e_menu_geometry; }
 
 # The meter's tooltip text, read by hovering over the notification icon;
