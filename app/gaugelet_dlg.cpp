@@ -94,9 +94,7 @@ bool CGaugeletDlg::OnInitDialog() {
 
     // Every system from version 5 on serves the "_Total" instance.
     m_instanceName = majorVersion >= 5 ? "_Total" : "0";
-    const char* object = m_bWinNT ? "Processor" : "KERNEL";
-    const char* counter = m_bWinNT ? meter::kPerfCounter : "CPUUsage";
-    if (!m_perfQuery.Open(object, counter, m_instanceName, m_machineName)) {
+    if (!OpenWholeProcessor()) {
         Window().ShowMessageBox(m_hWnd, meter::kNotUsableQuery, "Error",
                                 win32::kMbOk | win32::kMbIconInformation);
     }
@@ -109,8 +107,25 @@ bool CGaugeletDlg::OnInitDialog() {
     if (!m_machineName.empty()) {
         m_taskIcon.SetTip(m_taskIcon.GetTip() + " (" + m_machineName + ")");
     }
+    m_strNormalTip = m_taskIcon.GetTip();
     Window().SetTimer(m_hWnd, meter::kTimerId, meter::kTimerPeriodMs);
     return true;
+}
+
+bool CGaugeletDlg::OpenWholeProcessor() {
+    if (!m_bWinNT) {
+        return m_perfQuery.Open("KERNEL", "CPUUsage", m_instanceName, m_machineName);
+    }
+    const bool opened =
+        m_perfQuery.Open("Processor", meter::kPerfCounter, m_instanceName, m_machineName);
+    std::vector<std::string> names;
+    m_perfQuery.GetInstanceNames(names);
+    const auto processors = std::count_if(names.begin(), names.end(),
+                                          [](const std::string& name) { return name != "_Total"; });
+    if (processors > 0) {
+        m_nProcessors = static_cast<std::int32_t>(processors);
+    }
+    return opened;
 }
 
 void CGaugeletDlg::MakeTransparent() {

@@ -74,10 +74,18 @@ private:
     // The next sample only records: a difference needs two of one counter.
     void StartNewSamplePair();
     void RetryQuery();
-    // Load in percent and frame of one sample; false when the tick has no load.
-    bool SampleLoad(std::int32_t& load, std::int32_t& frame);
+    enum class Reading { kLoad, kNoLoad, kNoData };
+    // Load in percent and frame of one sample. A tick without a load is
+    // kNoLoad where the data came (the first of a pair, a still clock) and
+    // kNoData where they did not.
+    Reading SampleLoad(std::int32_t& load, std::int32_t& frame);
+    // Fits a load to the display; false for a glitch that shows nothing.
+    bool ShownLoad(std::int32_t& load, std::int32_t& frame) const;
+    void ShowNoData(bool noData);
     void StoreSettings();
     void ShowMissedFrame();
+    // The load of all processors, on either family; on NT also counts them.
+    bool OpenWholeProcessor();
     void MakeTransparent();
     void ReadSettingsAndPlace();
     // A length of the 96-dpi design at the window's DPI, and the span
@@ -97,8 +105,11 @@ private:
     bool m_bFirstSample = true;
     std::int64_t m_prevCounter = 0;
     std::int64_t m_prevTime = 0;
-    bool m_bNormalTipTaken = false;
+    // The tooltip without what Suspend or a lack of data add to it.
     std::string m_strNormalTip;
+    bool m_bNoData = false;
+    // Of the watched machine, from its "Processor" object: what one process can use.
+    std::int32_t m_nProcessors = 1;
     int m_dpi = win32::kDefaultDpi;
     // The skin file shown; empty for the built-in skin.
     std::string m_skinPath;

@@ -25,9 +25,14 @@ void CGaugeletDlg::ShowContextMenu() {
     }
     window.AppendMenuItem(menu, meter::kCmdSuspend, m_bSuspended ? "Re&sume" : "&Suspend");
     if (m_bWinNT) {
-        CPerfQuery processQuery;
-        processQuery.Open("Process", meter::kPerfCounter, "", m_machineName);
-        processQuery.GetInstanceNames(m_processNames);
+        // A machine that stopped answering is not asked again here: the
+        // menu would wait for it.
+        m_processNames.clear();
+        if (!m_perfQuery.MachineLost()) {
+            CPerfQuery processQuery;
+            processQuery.Open("Process", meter::kPerfCounter, "", m_machineName);
+            processQuery.GetInstanceNames(m_processNames);
+        }
         for (std::size_t i = 0; i < m_processNames.size(); ++i) {
             window.AppendMenuItem(processes, meter::kCmdFirstProcess + static_cast<std::uint32_t>(i),
                                   m_processNames[i]);
@@ -185,7 +190,7 @@ void CGaugeletDlg::OnSelectProcess(std::uint32_t id) {
     const std::string name = m_processNames[index];
     StartNewSamplePair();
     if (name == "_Total") {
-        m_perfQuery.Open("Processor", meter::kPerfCounter, m_instanceName, m_machineName);
+        OpenWholeProcessor();
         m_bWatchProcess = false;
         return;
     }
@@ -193,7 +198,7 @@ void CGaugeletDlg::OnSelectProcess(std::uint32_t id) {
     if (!m_bWatchProcess) {
         Window().ShowMessageBox(m_hWnd, meter::kNotUsableQuery, "Error",
                                 win32::kMbOk | win32::kMbIconInformation);
-        m_perfQuery.Open("Processor", meter::kPerfCounter, m_instanceName, m_machineName);
+        OpenWholeProcessor();
     }
 }
 

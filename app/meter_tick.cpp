@@ -1,4 +1,5 @@
 // The once-a-second sampling tick, the display of a frame, and Suspend.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -29,16 +30,16 @@ bool CGaugeletDlg::QueryUsable() const {
 
 void CGaugeletDlg::StartNewSamplePair() { m_bFirstSample = true; }
 
-// An unusable query, or one whose sample failed (the data stopped coming or
-// no longer hold the watched instance where the refresh found it), is
-// refreshed every third tick: only a refresh can find the instance again.
+// A query without data (unusable, or whose sample failed: the data stopped
+// coming or no longer hold the watched instance where the refresh found it)
+// is refreshed every third tick: only a refresh can find the data again.
 void CGaugeletDlg::RetryQuery() {
     if (m_nTicks % 3 == 0) {
         m_perfQuery.Refresh();
     }
 }
 
-bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
+CGaugeletDlg::Reading CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     const double lastFrame = static_cast<double>(m_taskIcon.GetFrameCount() - 1);
     std::uint8_t* data = nullptr;
     std::uint32_t size = 0;
@@ -46,8 +47,7 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     if (!m_bWinNT) {
         m_bFirstSample = false;
         if (!m_perfQuery.Sample(data, size, counterType)) {
-            RetryQuery();
-            return false;
+            return Reading::kNoData;
         }
         std::uint32_t value = 0;
         const bool whole = size >= sizeof(value);
@@ -56,15 +56,15 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
         }
         delete[] data;
         if (!whole) {
-            return false;
+            return Reading::kNoData;
         }
         load = value <= 100 ? static_cast<std::int32_t>(value) : 101;
-        return Truncate(lastFrame * (static_cast<double>(value) * 0.01), frame);
+        return Truncate(lastFrame * (static_cast<double>(value) * 0.01), frame) ? Reading::kLoad
+                                                                               : Reading::kNoLoad;
     }
 
     if (!m_perfQuery.Sample(data, size, counterType)) {
-        RetryQuery();
-        return false;
+        return Reading::kNoData;
     }
     std::int64_t raw = 0;
     const bool whole = size >= sizeof(raw);
@@ -73,10 +73,10 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     }
     delete[] data;
     if (!whole) {
-        return false;
+        return Reading::kNoData;
     }
     const std::int64_t time = m_perfQuery.m_perfTime100nSec;
-    bool hasLoad = false;
+    Reading reading = Reading::kNoLoad;
     if (!m_bFirstSample) {
         // Differences wrap instead of overflowing on odd counters.
         const auto dt = static_cast<std::int64_t>(static_cast<std::uint64_t>(time) -
@@ -86,7 +86,9 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
                                                       static_cast<std::uint64_t>(m_prevCounter));
             const double ratio = static_cast<double>(dc) / static_cast<double>(dt);
             const double fraction = m_bWatchProcess ? ratio : 1.0 - ratio;
-            hasLoad = Truncate(fraction * 100.0, load) && Truncate(lastFrame * fraction, frame);
+            if (Truncate(fraction * 100.0, load) && Truncate(lastFrame * fraction, frame)) {
+                reading = Reading::kLoad;
+            }
         }
     }
     m_prevCounter = raw;
@@ -95,7 +97,24 @@ bool CGaugeletDlg::SampleLoad(std::int32_t& load, std::int32_t& frame) {
     if (m_nTicks % 5 == 0 && m_bWatchProcess) {
         m_perfQuery.Refresh();
     }
-    return hasLoad;
+    return reading;
+}
+
+// A process can use every processor: up to that its load is the last frame.
+// Past it, or past 100 for the whole processor, the load is a glitch.
+bool CGaugeletDlg::ShownLoad(std::int32_t& load, std::int32_t& frame) const {
+    const std::int32_t lastFrame = m_taskIcon.GetFrameCount() - 1;
+    if (load > 100) {
+        if (!m_bWatchProcess || std::int64_t{load} > std::int64_t{100} * m_nProcessors) {
+            return false;
+        }
+        load = 100;
+        frame = lastFrame;
+    }
+    // Idle ran ahead of the clock: no frame lies below the idle one, nor
+    // past the last.
+    frame = std::max(0, std::min(frame, lastFrame));
+    return true;
 }
 
 void CGaugeletDlg::OnTimer(std::uint32_t) {
@@ -106,30 +125,44 @@ void CGaugeletDlg::OnTimer(std::uint32_t) {
     if (m_bSuspended) {
         return;
     }
-    if (QueryUsable()) {
-        std::int32_t load = 0;
-        std::int32_t frame = 0;
-        // A tick without a load value leaves the display as it is.
-        if (SampleLoad(load, frame) && load <= 100) {
-            // Idle ran ahead of the clock: no frame lies below the idle one.
-            if (frame < 0) {
-                frame = 0;
-            }
-            if (frame != m_nFrame) {
-                ShowFrame(frame);
-            }
-            m_nFrame = frame;
-        }
-        if (QueryUsable()) {
-            return;
-        }
-    } else {
+    std::int32_t load = 0;
+    std::int32_t frame = 0;
+    const Reading reading = QueryUsable() ? SampleLoad(load, frame) : Reading::kNoData;
+    if (reading == Reading::kNoData) {
         RetryQuery();
+        StartNewSamplePair();
+        frame = 0;
+    } else if (reading == Reading::kNoLoad || !ShownLoad(load, frame)) {
+        // A tick without a load value leaves the display as it is.
+        return;
     }
-    if (m_nFrame != 0) {
-        ShowFrame(0);
+    if (frame != m_nFrame) {
+        ShowFrame(frame);
     }
-    m_nFrame = 0;
+    m_nFrame = frame;
+    ShowNoData(reading == Reading::kNoData);
+}
+
+// The tooltip tells a lost machine or process from an idle one. Where the
+// notification area's 63 characters cannot hold both, the machine's name,
+// which stands in the tip's closing parentheses, is cut, never the suffix.
+void CGaugeletDlg::ShowNoData(bool noData) {
+    if (noData == m_bNoData) {
+        return;
+    }
+    m_bNoData = noData;
+    if (!noData) {
+        m_taskIcon.SetTip(m_strNormalTip);
+        return;
+    }
+    constexpr std::size_t kShown = 63;
+    const std::string suffix = " (no data)";
+    std::string tip = m_strNormalTip;
+    if (tip.size() + suffix.size() > kShown && !m_machineName.empty()) {
+        const std::size_t cut = std::min(tip.size() + suffix.size() - kShown, m_machineName.size());
+        tip.erase(tip.size() - 1 - cut, cut);
+    }
+    m_taskIcon.SetTip(tip.substr(0, kShown - suffix.size()) + suffix);
 }
 
 void CGaugeletDlg::ShowFrame(std::int32_t frame) {
@@ -148,11 +181,8 @@ void CGaugeletDlg::ShowFrame(std::int32_t frame) {
 }
 
 void CGaugeletDlg::OnSuspend() {
-    if (!m_bNormalTipTaken) {
-        m_strNormalTip = m_taskIcon.GetTip();
-        m_bNormalTipTaken = true;
-    }
     m_bSuspended = !m_bSuspended;
+    m_bNoData = false;
     if (m_bSuspended) {
         ShowFrame(0);
         m_taskIcon.SetTip(m_strNormalTip + " (suspended)");

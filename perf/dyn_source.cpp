@@ -21,9 +21,10 @@ void ReadAndDiscard(win32::RegKey root, const std::string& subKey, const std::st
 std::string CPerfQuery::StatisticName() const { return m_strObject + "\\" + m_strCounter; }
 
 // The machine that serves the statistic announces it.
-bool CPerfQuery::StatisticAnnounced() const {
+bool CPerfQuery::StatisticAnnounced() {
     LocalMachineRegistryObject machine;
     if (!m_strMachine.empty() && !machine.Connect(m_strMachine)) {
+        ReadFailed();
         return false;
     }
     return machine.KeyExists(kAnnouncementKey + StatisticName());
@@ -44,7 +45,9 @@ bool CPerfQuery::SampleDyn(std::uint8_t*& data, std::uint32_t& size, std::uint32
     size = 0;
     GenericRegistryObject registry;
     registry.SetRootKey(m_hRoot);
-    registry.GetBinary("PerfStats\\StatData", StatisticName(), data, size);
+    if (!registry.GetBinary("PerfStats\\StatData", StatisticName(), data, size)) {
+        ReadFailed();
+    }
     counterType = 4;
     if (size == 4 && data != nullptr) {
         return true;

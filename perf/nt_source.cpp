@@ -150,6 +150,7 @@ bool CPerfQuery::RefreshNt() {
     m_strObjectIndex = TitleIndexOf(table, m_strObject);
     std::uint32_t byteCount = 0;
     if (!FetchObjectData(byteCount)) {
+        ReadFailed();
         return false;
     }
     m_bOpen = true;
@@ -208,6 +209,7 @@ bool CPerfQuery::SampleNt(std::uint8_t*& data, std::uint32_t& size, std::uint32_
     }
     std::uint32_t byteCount = 0;
     if (!FetchObjectData(byteCount)) {
+        ReadFailed();
         return false;
     }
     const BlockReader block(m_block.data(), byteCount);

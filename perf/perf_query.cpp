@@ -76,9 +76,13 @@ bool CPerfQuery::ConnectRoot() {
         m_hRoot = m_bDynFamily ? win32::kRootDynData : win32::kRootPerformanceData;
         return true;
     }
+    // A machine that does not answer costs one blocking attempt, not two.
     {
         LocalMachineRegistryObject machine;
-        machine.Connect(m_strMachine);
+        if (!machine.Connect(m_strMachine)) {
+            LoseMachine();
+            return false;
+        }
         std::string currentVersion;
         const bool found =
             machine.GetString(kCurrentVersionKey, "CurrentVersion", currentVersion, "");
@@ -87,8 +91,7 @@ bool CPerfQuery::ConnectRoot() {
     m_hRoot = m_bDynFamily ? win32::kRootDynData : win32::kRootPerformanceData;
     win32::RegKey connected = 0;
     if (Registry().ConnectRegistry(m_strMachine, m_hRoot, &connected) != win32::kErrorSuccess) {
-        m_nConnectWait = std::min(std::max(2 * m_nConnectWait, 1), kLongestConnectWait);
-        m_nRefreshesToSkip = m_nConnectWait - 1;
+        LoseMachine();
         return false;
     }
     m_nConnectWait = 0;
@@ -99,8 +102,21 @@ bool CPerfQuery::ConnectRoot() {
 }
 
 // On a real network each attempt at an unreachable machine holds the
-// window's only thread for seconds: after a failed one the next waits
-// twice as long as the last, and the refreshes in between fail at once.
+// window's only thread for seconds: after a failed one the next waits twice
+// as long as the last, the refreshes in between fail at once, and the next
+// attempt connects afresh, as the old connection may never work again.
+void CPerfQuery::LoseMachine() {
+    CloseRemoteRoot();
+    m_nConnectWait = std::min(std::max(2 * m_nConnectWait, 1), kLongestConnectWait);
+    m_nRefreshesToSkip = m_nConnectWait - 1;
+}
+
+void CPerfQuery::ReadFailed() {
+    if (!m_strMachine.empty()) {
+        LoseMachine();
+    }
+}
+
 bool CPerfQuery::ReconnectDue() {
     if (m_nRefreshesToSkip > 0) {
         --m_nRefreshesToSkip;
@@ -108,6 +124,8 @@ bool CPerfQuery::ReconnectDue() {
     }
     return true;
 }
+
+bool CPerfQuery::MachineLost() const { return !RootReady(); }
 
 bool CPerfQuery::Open(const std::string& object, const std::string& counter,
                       const std::string& instance, const std::string& machine) {
@@ -126,7 +144,7 @@ bool CPerfQuery::Open(const std::string& object, const std::string& counter,
 }
 
 bool CPerfQuery::Refresh() {
-    if (m_hRoot == 0) {
+    if (m_strMachine.empty() && m_hRoot == 0) {
         return false;
     }
     if (!RootReady()) {
@@ -135,6 +153,9 @@ bool CPerfQuery::Refresh() {
             m_nInstanceIndex = -1;
             return false;
         }
+        // The root is settled now, as Open would have settled it.
+        m_bOpen = true;
+        TakeHold();
     }
     return UsesDynData() ? StartDyn() : RefreshNt();
 }
@@ -143,7 +164,14 @@ bool CPerfQuery::Sample(std::uint8_t*& data, std::uint32_t& size, std::uint32_t&
     if (m_hRoot == 0 || !RootReady()) {
         return false;
     }
-    return UsesDynData() ? SampleDyn(data, size, counterType) : SampleNt(data, size, counterType);
+    const bool sampled =
+        UsesDynData() ? SampleDyn(data, size, counterType) : SampleNt(data, size, counterType);
+    // A machine lost here had its attempt for this step: the next refresh
+    // does not try it again at once.
+    if (MachineLost()) {
+        ++m_nRefreshesToSkip;
+    }
+    return sampled;
 }
 
 void CPerfQuery::GetInstanceNames(std::vector<std::string>& names) const {

@@ -25,6 +25,9 @@ public:
     // On true, data is a new[] buffer of size bytes owned by the caller.
     bool Sample(std::uint8_t*& data, std::uint32_t& size, std::uint32_t& counterType);
     void GetInstanceNames(std::vector<std::string>& names) const;
+    // The bound machine stopped answering, or never did: nothing is read
+    // from it until the next due attempt connects again.
+    bool MachineLost() const;
 
     std::string m_strObject;
     std::string m_strCounter;
@@ -43,6 +46,9 @@ private:
     void TakeHold();
     void CloseRemoteRoot();
     bool ConnectRoot();
+    void LoseMachine();
+    // A read of a remote machine that failed loses the machine.
+    void ReadFailed();
     bool ReconnectDue();
     bool UsesDynData() const;
     // A remote query reads nothing until its own connected root exists.
@@ -58,7 +64,7 @@ private:
     bool StartDyn();
     bool SampleDyn(std::uint8_t*& data, std::uint32_t& size, std::uint32_t& counterType);
     void StopDyn();
-    bool StatisticAnnounced() const;
+    bool StatisticAnnounced();
     std::string StatisticName() const;
 
     // The object's title index, resolved from the counter-name table at each

@@ -36,6 +36,9 @@ public:
         if (!Resolve(key, "", handle)) {
             return win32::kErrorInvalidHandle;
         }
+        if (!Answers(handle.machine)) {
+            return kErrorBadNetPath;
+        }
         if (IsSpecialRoot(handle.root)) {
             m_specialReads.push_back(handle.path + "\\" + name);
         }
@@ -68,12 +71,10 @@ public:
         return win32::IsPredefinedKey(key) || m_handles.erase(key) != 0 ? win32::kErrorSuccess
                                                                        : win32::kErrorInvalidHandle;
     }
-    // The local machine ("") always answers.
     std::int32_t ConnectRegistry(const std::string& machine, win32::RegKey root,
                                  win32::RegKey* result) override {
-        ++m_connectAttempts;
-        if (!machine.empty() && !m_machineAnswers[Lower(machine)]) {
-            return win32::kErrorBadNetPath;
+        if (!Answers(machine)) {
+            return kErrorBadNetPath;
         }
         *result = NewHandle(Handle{machine, root, ""});
         return win32::kErrorSuccess;
@@ -111,8 +112,9 @@ public:
         m_machineAnswers[Lower(machine)] = answers;
     }
 
-    // Every ConnectRegistry call, answered or not.
-    int ConnectAttempts() const { return m_connectAttempts; }
+    // Every call that reached a machine that does not answer: on a network
+    // each would hold the caller for seconds.
+    int BlockedCalls() const { return m_blockedCalls; }
     // Handles opened or connected and not yet closed.
     int OpenHandleCount() const { return static_cast<int>(m_handles.size()); }
     int WriteCount() const { return m_writeCount; }
@@ -143,6 +145,17 @@ private:
         return root == win32::kRootPerformanceData || root == win32::kRootDynData;
     }
 
+    static constexpr std::int32_t kErrorBadNetPath = 53;
+
+    // The local machine ("") always answers.
+    bool Answers(const std::string& machine) {
+        if (machine.empty() || m_machineAnswers[Lower(machine)]) {
+            return true;
+        }
+        ++m_blockedCalls;
+        return false;
+    }
+
     bool Resolve(win32::RegKey key, const std::string& subKey, Handle& out) const {
         const auto found = m_handles.find(key);
         if (win32::IsPredefinedKey(key)) {
@@ -161,6 +174,9 @@ private:
         Handle handle;
         if (!Resolve(root, subKey, handle)) {
             return win32::kErrorInvalidHandle;
+        }
+        if (!Answers(handle.machine)) {
+            return kErrorBadNetPath;
         }
         if (create) {
             m_keys[Id(handle)];
@@ -184,5 +200,5 @@ private:
     PerformanceDataHandler m_perfHandler;
     std::vector<std::string> m_specialReads;
     int m_writeCount = 0;
-    int m_connectAttempts = 0;
+    int m_blockedCalls = 0;
 };

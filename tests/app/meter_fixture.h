@@ -64,15 +64,16 @@ protected:
                            version);
     }
 
-    // The processor's idle time as "0" and "_Total", or each process's time.
+    // The processors' idle time as "0" onwards and "_Total", or each process's time.
     std::vector<std::uint8_t> Block(const std::string& name) const {
         const bool processor = name == "238";
         perf::ObjectSpec object;
         object.nameTitleIndex = static_cast<std::uint32_t>(std::stoul(name));
         object.counters = {
             {6, processor ? perf::kCounterTypeTimer100NsInv : perf::kCounterTypeTimer100Ns}};
-        if (processor) {
-            object.instances = {{u"0", {m_idle}}, {u"_Total", {m_idle}}};
+        for (int cpu = 0; processor && cpu <= m_processors; ++cpu) {
+            object.instances.push_back(
+                {cpu < m_processors ? std::u16string(1, char16_t(u'0' + cpu)) : u"_Total", {m_idle}});
         }
         for (const Process& process : processor ? std::vector<Process>() : m_processes) {
             object.instances.push_back({{process.name.begin(), process.name.end()}, {process.time}});
@@ -92,8 +93,9 @@ protected:
     }
 
     // A second at the given processor load: the frame in the notification
-    // area and on the desktop (-1 for none), the reads of performance data
-    // and the icons handed to the displays.
+    // area and on the desktop (-1 for none), the reads of performance data,
+    // the icons handed to the displays, and " ?" where the tip says there
+    // are no data.
     std::string Tick(int load) {
         if (load != kClockStill) {
             m_time += 1000;
@@ -107,9 +109,13 @@ protected:
         IconHandle& desk = window.m_staticIcons[IDC_METER];
         const IconHandle deskBefore = desk;
         window.Tick();
-        const std::size_t draws = shell.m_calls.size() - calls + (desk != deskBefore ? 1 : 0);
+        const auto draws = std::count_if(shell.m_calls.begin() + static_cast<long>(calls), shell.m_calls.end(),
+                                         [](const std::string& call) { return call != "modify 4"; }) +
+                           (desk != deskBefore ? 1 : 0);
+        const std::string tip = Tip();
         return std::to_string(TrayFrame()) + " " + std::to_string(pixels.IconOf(desk).frame) +
-               " r" + std::to_string(m_reads - reads) + " d" + std::to_string(draws);
+               " r" + std::to_string(m_reads - reads) + " d" + std::to_string(draws) +
+               (tip.size() > 9 && tip.substr(tip.size() - 9) == "(no data)" ? " ?" : "");
     }
     Lines Ticks(std::size_t count, int load) {
         Lines shown(count);
@@ -138,5 +144,6 @@ protected:
     int m_reads = 0;
     std::int64_t m_time = 1000;
     std::uint64_t m_idle = 0;
+    int m_processors = 1;
     std::vector<Process> m_processes;
 };

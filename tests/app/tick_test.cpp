@@ -40,49 +40,65 @@ TEST_F(Meter, FramesFollowTheLoadAndOnlyAChangeIsDrawn) {
     });
 }
 
-// An unusable query is refreshed every third tick, and so is one whose
-// sample failed: only a refresh can find the data again.
-TEST_F(Meter, AnUnusableQueryIsRefreshedEveryThirdTick) {
+// Without data the displays show the idle frame at once and the tip says
+// why, until a load shows again. An unusable query is refreshed every third
+// tick, and so is one whose sample failed: only a refresh can find the data.
+TEST_F(Meter, NoDataShowsIdleAndSaysSoAndIsRefreshedEveryThirdTick) {
     m_served = false;
     Run([&](CGaugeletDlg&) {
         EXPECT_EQ(window.m_boxes, Lines{meter::kNotUsableQuery});
-        EXPECT_EQ(Ticks(6, 50), (Lines{"0 -1 r0 d1", "0 -1 r0 d0", "0 -1 r1 d0", "0 -1 r0 d0",
-                                       "0 -1 r0 d0", "0 -1 r1 d0"}));
+        EXPECT_EQ(Ticks(6, 50), (Lines{"0 -1 r0 d1 ?", "0 -1 r0 d0 ?", "0 -1 r1 d0 ?", "0 -1 r0 d0 ?",
+                                       "0 -1 r0 d0 ?", "0 -1 r1 d0 ?"}));
+        EXPECT_EQ(Tip(), "gaugelet (no data)");
         m_served = true;
-        EXPECT_EQ(Ticks(6, 50), (Lines{"0 -1 r0 d0", "0 -1 r0 d0", "0 -1 r1 d0", "0 -1 r1 d0",
+        EXPECT_EQ(Ticks(6, 50), (Lines{"0 -1 r0 d0 ?", "0 -1 r0 d0 ?", "0 -1 r1 d0 ?", "0 -1 r1 d0 ?",
                                        "5 -1 r1 d1", "5 -1 r1 d0"}));
+        EXPECT_EQ(Tip(), "gaugelet");
         m_served = false;
-        EXPECT_EQ(Ticks(6, 50), (Lines{"5 -1 r1 d0", "5 -1 r1 d0", "0 -1 r2 d1", "0 -1 r0 d0",
-                                       "0 -1 r0 d0", "0 -1 r1 d0"}));
+        EXPECT_EQ(Ticks(6, 50), (Lines{"0 -1 r1 d1 ?", "0 -1 r1 d0 ?", "0 -1 r2 d0 ?", "0 -1 r0 d0 ?",
+                                       "0 -1 r0 d0 ?", "0 -1 r1 d0 ?"}));
+        window.Command(meter::kCmdSuspend);
+        EXPECT_EQ(Tip(), "gaugelet (suspended)");
     });
 }
 
-// Each failed attempt at a machine that stopped answering doubles the wait
-// for the next, up to a minute; it is watched again once it answers.
-TEST_F(Meter, AnUnreachableMachineIsTriedEverLessOften) {
-    Answering("far", "5.0");
-    CommandLineApp app("far");
-    m_processes = {{"remote", 50}};
+// A machine that stops answering, at a read or at a connection, costs one
+// blocking call a step of a backoff that doubles up to a minute; the menu
+// does not ask it for its processes meanwhile; the tip says there are no
+// data, cutting the machine's name to keep the suffix; a load shows within
+// a step once it answers again.
+TEST_F(Meter, ALostMachineCostsOneCallAMinuteAndComesBackWithinOne) {
+    const std::string far = "\\\\" + std::string(50, 'f');
+    Answering(far, "5.0");
+    CommandLineApp app(far);
     Run([&](CGaugeletDlg&) {
-        window.m_choose = [&] {
-            registry.SetMachineAnswers("far", false);
-            return meter::kCmdFirstProcess;
-        };
-        window.Send(win32::kWmRButtonUp);  // the choice and its fall-back both fail
+        EXPECT_EQ(Ticks(2, 50), (Lines{"-1 -1 r1 d0", "5 -1 r1 d1"}));
+        registry.SetMachineAnswers(far, false);
         std::vector<int> attempts;
-        for (int tick = 1; tick <= 300; ++tick) {
-            const int before = registry.ConnectAttempts();
+        int calls = 0;
+        for (int tick = 1; tick <= 24 * 3600; ++tick) {
+            const int before = registry.BlockedCalls();
             window.Tick();
-            if (registry.ConnectAttempts() != before) {
+            if (registry.BlockedCalls() != before) {
                 attempts.push_back(tick);
+                calls += registry.BlockedCalls() - before;
             }
         }
-        EXPECT_EQ(attempts, (std::vector<int>{6, 18, 42, 90, 150, 210, 270}));
-        registry.SetMachineAnswers("far", true);
-        for (int tick = 0; tick < 60 && TrayFrame() != 5; ++tick) {
+        EXPECT_EQ(std::vector<int>(attempts.begin(), attempts.begin() + 8),
+                  (std::vector<int>{1, 4, 10, 22, 46, 94, 154, 214}));
+        EXPECT_EQ(attempts.size(), 1444u);
+        EXPECT_EQ(calls, 1444);
+        EXPECT_EQ(Tip(), "gaugelet (\\\\" + std::string(40, 'f') + ") (no data)");
+        OpenMenu(0);
+        EXPECT_EQ(window.m_trackedProcessItems, Lines{});
+        EXPECT_EQ(registry.BlockedCalls(), calls);
+        registry.SetMachineAnswers(far, true);
+        int ticks = 0;
+        for (; ticks < 70 && TrayFrame() != 5; ++ticks) {
             Tick(50);
         }
-        EXPECT_EQ(TrayFrame(), 5);
+        EXPECT_LE(ticks, 62);
+        EXPECT_EQ(Tip(), "gaugelet (" + far + ")");
     });
 }
 
@@ -94,12 +110,14 @@ TEST_F(Meter, OnNineXTheStatisticInPercentPicksTheFrame) {
                       "Name", 1);
     Store({{"Desktop", 1}});
     Run([&](CGaugeletDlg&) {
-        for (const auto& [percent, shown] : {std::pair<std::uint8_t, const char*>(0, "0 0 r0 d2"),
-                                             {100, "11 11 r0 d2"}, {50, "5 5 r0 d2"},
-                                             {101, "5 5 r0 d0"}}) {
+        // A statistic that stops answering shows that there are no data.
+        for (const auto& [statistic, shown] :
+             {std::pair<std::vector<std::uint8_t>, const char*>({0, 0, 0, 0}, "0 0 r0 d2"),
+              {{100, 0, 0, 0}, "11 11 r0 d2"}, {{50, 0, 0, 0}, "5 5 r0 d2"},
+              {{101, 0, 0, 0}, "5 5 r0 d0"}, {{50, 0}, "0 0 r0 d2 ?"}, {{50, 0, 0, 0}, "5 5 r0 d2"}}) {
             registry.Put("", win32::kRootDynData, "PerfStats\\StatData", "KERNEL\\CPUUsage",
-                         win32::kRegBinary, {percent, 0, 0, 0});
-            EXPECT_EQ(Tick(0), shown) << int{percent};
+                         win32::kRegBinary, statistic);
+            EXPECT_EQ(Tick(0), shown) << int{statistic[0]};
         }
     });
     EXPECT_EQ(m_reads, 0);

@@ -106,7 +106,8 @@ TEST_F(PerfQueryTest, LargeBlocksGrowInFewRoundsUpToACap) {
 }
 
 // The 9x statistic, local or on a remote 9x machine: announced, it is
-// started when opened, sampled as 4 bytes and stopped with its query.
+// started when opened, sampled as 4 bytes and stopped with its query, and
+// read from a machine that answers only later.
 TEST_F(PerfQueryTest, AnnouncedStatisticStartsSamplesAndStops) {
     const auto reads = [this](const std::string& what) {
         const std::vector<std::string>& log = m_registry.SpecialReadLog();
@@ -133,6 +134,15 @@ TEST_F(PerfQueryTest, AnnouncedStatisticStartsSamplesAndStops) {
         }
         EXPECT_GT(reads("stopstat"), stops);
     }
+    // One that did not answer when opened is read once it does.
+    CPerfQuery late;
+    EXPECT_FALSE(late.Open("KERNEL", "CPUUsage", "", "\\\\old9x"));
+    m_registry.SetMachineAnswers("\\\\old9x", true);
+    m_registry.PutDword("\\\\old9x", win32::kRootLocalMachine, kAnnouncement, "Name", 1);
+    m_registry.Put("\\\\old9x", win32::kRootDynData, "PerfStats\\StatData", "KERNEL\\CPUUsage",
+                   win32::kRegBinary, {7, 0, 0, 0});
+    EXPECT_TRUE(late.Refresh() && late.m_bOpen);
+    EXPECT_EQ(SampleOf(late).value, 7u);
 }
 
 // Two groups of 40, as the kernel's group-aware call answers them: group g's
