@@ -12,21 +12,30 @@
 
 namespace {
 
-// A monitor unplugged or a resolution lowered can leave the stored place on
-// no screen at all; it then moves, keeping its size, into the nearest work area.
-ScreenPoint ReachablePlace(const WindowRect& stored) {
-    const MonitorFit fit = Window().FitToMonitors(stored);
+// A monitor unplugged or a resolution lowered can leave the window where no
+// screen shows its middle; it then moves, keeping its size, into the nearest
+// work area. A window the user put over the taskbar or across two monitors
+// stays where it is.
+ScreenPoint ReachablePlace(const WindowRect& window) {
+    const MonitorFit fit = Window().FitToMonitors(window);
     if (fit.visible) {
-        return ScreenPoint{stored.left, stored.top};
+        return ScreenPoint{window.left, window.top};
     }
     const WindowRect& area = fit.nearestWorkArea;
-    const std::int64_t width = std::int64_t{stored.right} - stored.left;
-    const std::int64_t height = std::int64_t{stored.bottom} - stored.top;
+    const std::int64_t width = std::int64_t{window.right} - window.left;
+    const std::int64_t height = std::int64_t{window.bottom} - window.top;
     const std::int64_t left =
-        std::max<std::int64_t>(area.left, std::min<std::int64_t>(stored.left, area.right - width));
+        std::max<std::int64_t>(area.left, std::min<std::int64_t>(window.left, area.right - width));
     const std::int64_t top =
-        std::max<std::int64_t>(area.top, std::min<std::int64_t>(stored.top, area.bottom - height));
+        std::max<std::int64_t>(area.top, std::min<std::int64_t>(window.top, area.bottom - height));
     return ScreenPoint{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top)};
+}
+
+// value x numerator / denominator, rounded half away from zero.
+std::int32_t RoundedRatio(std::int64_t value, std::int64_t numerator, std::int64_t denominator) {
+    const std::int64_t product = value * numerator;
+    const std::int64_t half = denominator / 2;
+    return static_cast<std::int32_t>((product >= 0 ? product + half : product - half) / denominator);
 }
 
 // A DPI of 0 or past any screen's is the system's fault, and a DPI below
@@ -159,11 +168,14 @@ void CGaugeletDlg::ReadSettingsAndPlace() {
     const InsertAfter insertAfter = m_bTopMost ? InsertAfter::kTopMost : InsertAfter::kTop;
     const auto& r = stored.rect;
     if (r.right == r.left) {
-        Window().SetWindowPos(m_hWnd, insertAfter, 0, 0, AtDpi(20), AtDpi(20), win32::kSwpNoMove);
+        Window().SetWindowPos(m_hWnd, insertAfter, 0, 0, WindowSpanAtDpi(20), WindowSpanAtDpi(20),
+                              win32::kSwpNoMove);
     } else {
-        const ScreenPoint place = ReachablePlace(WindowRect{r.left, r.top, r.right, r.bottom});
-        Window().SetWindowPos(m_hWnd, insertAfter, place.x, place.y, AtDpi(r.right - r.left),
-                              AtDpi(r.bottom - r.top), 0);
+        const std::int32_t width = WindowSpanAtDpi(r.right - r.left);
+        const std::int32_t height = WindowSpanAtDpi(r.bottom - r.top);
+        const ScreenPoint place =
+            ReachablePlace(WindowRect{r.left, r.top, r.left + width, r.top + height});
+        Window().SetWindowPos(m_hWnd, insertAfter, place.x, place.y, width, height, 0);
     }
     const int placedDpi = SaneDpi(Window().GetWindowDpi(m_hWnd));
     if (placedDpi != m_dpi) {
@@ -180,17 +192,21 @@ std::int32_t CGaugeletDlg::AtDpi(std::int32_t length) const {
     return static_cast<std::int32_t>(std::int64_t{length} * m_dpi / win32::kDefaultDpi);
 }
 
-std::int32_t CGaugeletDlg::At96Dpi(std::int32_t from, std::int32_t to) const {
-    return static_cast<std::int32_t>((std::int64_t{to} - from) * win32::kDefaultDpi / m_dpi);
+std::int32_t CGaugeletDlg::WindowSpanAtDpi(std::int32_t length) const {
+    return RoundedRatio(length, m_dpi, win32::kDefaultDpi);
+}
+
+std::int32_t CGaugeletDlg::WindowSpanAt96Dpi(std::int32_t from, std::int32_t to) const {
+    return RoundedRatio(std::int64_t{to} - from, win32::kDefaultDpi, m_dpi);
 }
 
 void CGaugeletDlg::ResizeForDpi(int dpi, const WindowRect& at) {
     const WindowRect rect = Window().GetWindowRect(m_hWnd);
-    const std::int32_t width = At96Dpi(rect.left, rect.right);
-    const std::int32_t height = At96Dpi(rect.top, rect.bottom);
+    const std::int32_t width = WindowSpanAt96Dpi(rect.left, rect.right);
+    const std::int32_t height = WindowSpanAt96Dpi(rect.top, rect.bottom);
     m_dpi = dpi;
-    Window().SetWindowPos(m_hWnd, InsertAfter::kTop, at.left, at.top, AtDpi(width), AtDpi(height),
-                          win32::kSwpNoZOrder);
+    Window().SetWindowPos(m_hWnd, InsertAfter::kTop, at.left, at.top, WindowSpanAtDpi(width),
+                          WindowSpanAtDpi(height), win32::kSwpNoZOrder);
 }
 
 void CGaugeletDlg::CutFramesForDisplays() {

@@ -88,10 +88,15 @@ private:
     bool OpenWholeProcessor();
     void MakeTransparent();
     void ReadSettingsAndPlace();
-    // A length of the 96-dpi design at the window's DPI, and the span
-    // from one screen coordinate to another back in the design's units.
+    // A length of the 96-dpi design at the window's DPI, truncated as the
+    // frame and the drag threshold are.
     std::int32_t AtDpi(std::int32_t length) const;
-    std::int32_t At96Dpi(std::int32_t from, std::int32_t to) const;
+    // The window's size from the design's units at the window's DPI, and
+    // the span from one screen coordinate to another back in the design's
+    // units: both round, so that a size stored and restored at any DPI, or
+    // taken to another DPI and back, stays as it was.
+    std::int32_t WindowSpanAtDpi(std::int32_t length) const;
+    std::int32_t WindowSpanAt96Dpi(std::int32_t from, std::int32_t to) const;
     // Keeps the window's size in the design's units and moves it to `at`.
     void ResizeForDpi(int dpi, const WindowRect& at);
     // The skin's frames at the notification area's icon size and the

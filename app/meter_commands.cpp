@@ -207,8 +207,8 @@ void CGaugeletDlg::StoreSettings() {
     const WindowRect rect = Window().GetWindowRect(m_hWnd);
     // The place in screen pixels, the size in the design's: a start at
     // another DPI scales it from there.
-    const std::int32_t width = At96Dpi(rect.left, rect.right);
-    const std::int32_t height = At96Dpi(rect.top, rect.bottom);
+    const std::int32_t width = WindowSpanAt96Dpi(rect.left, rect.right);
+    const std::int32_t height = WindowSpanAt96Dpi(rect.top, rect.bottom);
     settings.SetRect(meter::kSettingsKey, "pos",
                      RegistryRect(rect.left, rect.top, rect.left + width, rect.top + height));
     settings.SetFlag(meter::kSettingsKey, "Desktop", m_bShowOnDesktop);

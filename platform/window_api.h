@@ -23,8 +23,9 @@ struct WindowRect {
     std::int32_t bottom = 0;
 };
 
-// Where a rectangle lies among the monitors: whether any of them shows part
-// of it, and the work area of the monitor nearest to it.
+// Where a rectangle lies among the monitors: whether its middle lies on one
+// of them (anywhere on it, the taskbar's part too), and the work area of the
+// monitor nearest to it.
 struct MonitorFit {
     bool visible = false;
     WindowRect nearestWorkArea;

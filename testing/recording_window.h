@@ -58,11 +58,10 @@ public:
     void ShowWindow(WindowHandle, bool show) override { m_visible = show; }
     bool IsVisible(WindowHandle) override { return m_visible; }
     WindowRect GetWindowRect(WindowHandle) override { return m_rect; }
-    // One screen: a window on no part of it goes to its work area.
+    // One screen, with a taskbar below its work area.
     MonitorFit FitToMonitors(const WindowRect& r) override {
-        const WindowRect& s = m_screen;
-        return {std::max(s.left, r.left) < std::min(s.right, r.right) &&
-                    std::max(s.top, r.top) < std::min(s.bottom, r.bottom),
+        const std::int64_t x = (std::int64_t{r.left} + r.right) / 2, y = (std::int64_t{r.top} + r.bottom) / 2;
+        return {x >= m_screen.left && x < m_screen.right && y >= m_screen.top && y < m_screen.bottom,
                 {0, 0, 1024, 740}};
     }
     void SetTimer(WindowHandle, std::uint32_t id, std::uint32_t ms) override { m_timers[id] = ms; }

@@ -169,13 +169,16 @@ void Win32Window::LookUpOptionalFunctions() {
         reinterpret_cast<void*>(GetProcAddress(m_user32, "SetLayeredWindowAttributes")));
     m_monitorFromRect = reinterpret_cast<MonitorFromRectFunction>(
         reinterpret_cast<void*>(GetProcAddress(m_user32, "MonitorFromRect")));
+    m_monitorFromPoint = reinterpret_cast<MonitorFromPointFunction>(
+        reinterpret_cast<void*>(GetProcAddress(m_user32, "MonitorFromPoint")));
     m_getMonitorInfo = reinterpret_cast<GetMonitorInfoFunction>(
         reinterpret_cast<void*>(GetProcAddress(m_user32, "GetMonitorInfoA")));
     m_getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
         reinterpret_cast<void*>(GetProcAddress(m_user32, "GetDpiForWindow")));
     m_getSystemMetricsForDpi = reinterpret_cast<GetSystemMetricsForDpiFunction>(
         reinterpret_cast<void*>(GetProcAddress(m_user32, "GetSystemMetricsForDpi")));
-    if (m_setLayered == nullptr && m_monitorFromRect == nullptr && m_getMonitorInfo == nullptr &&
+    if (m_setLayered == nullptr && m_monitorFromRect == nullptr && m_monitorFromPoint == nullptr &&
+        m_getMonitorInfo == nullptr &&
         m_getDpiForWindow == nullptr && m_getSystemMetricsForDpi == nullptr) {
         FreeLibrary(m_user32);
         m_user32 = nullptr;
@@ -214,22 +217,23 @@ void Win32Window::SetWindowPos(WindowHandle window, InsertAfter insertAfter, std
 MonitorFit Win32Window::FitToMonitors(const WindowRect& rect) {
     LookUpOptionalFunctions();
     const RECT wanted = {rect.left, rect.top, rect.right, rect.bottom};
+    const POINT middle = {static_cast<LONG>((std::int64_t{rect.left} + rect.right) / 2),
+                          static_cast<LONG>((std::int64_t{rect.top} + rect.bottom) / 2)};
     MonitorFit fit;
-    if (m_monitorFromRect != nullptr && m_getMonitorInfo != nullptr) {
+    if (m_monitorFromRect != nullptr && m_monitorFromPoint != nullptr && m_getMonitorInfo != nullptr) {
         MONITORINFO info;
         ZeroMemory(&info, sizeof(info));
         info.cbSize = win32::kMonitorInfoSize;
         const HMONITOR nearest = m_monitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST);
         if (nearest != nullptr && m_getMonitorInfo(nearest, &info)) {
-            fit.visible = m_monitorFromRect(&wanted, MONITOR_DEFAULTTONULL) != nullptr;
+            fit.visible = m_monitorFromPoint(middle, MONITOR_DEFAULTTONULL) != nullptr;
             fit.nearestWorkArea = FromRect(info.rcWork);
             return fit;
         }
     }
     // A system without monitor functions has one screen.
     const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    RECT shown;
-    fit.visible = IntersectRect(&shown, &wanted, &screen) != FALSE;
+    fit.visible = PtInRect(&screen, middle) != FALSE;
     RECT work = screen;
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
         work = screen;

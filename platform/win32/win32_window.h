@@ -66,6 +66,7 @@ public:
 private:
     using SetLayeredFunction = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
     using MonitorFromRectFunction = HMONITOR(WINAPI*)(LPCRECT, DWORD);
+    using MonitorFromPointFunction = HMONITOR(WINAPI*)(POINT, DWORD);
     using GetMonitorInfoFunction = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
     using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
@@ -91,6 +92,7 @@ private:
     HMODULE m_user32 = nullptr;
     SetLayeredFunction m_setLayered = nullptr;
     MonitorFromRectFunction m_monitorFromRect = nullptr;
+    MonitorFromPointFunction m_monitorFromPoint = nullptr;
     GetMonitorInfoFunction m_getMonitorInfo = nullptr;
     GetDpiForWindowFunction m_getDpiForWindow = nullptr;
     GetSystemMetricsForDpiFunction m_getSystemMetricsForDpi = nullptr;

@@ -38,4 +38,30 @@ TEST_F(Meter, WindowAndFramesFollowTheDpi) {
     }
 }
 
+// Stored and restored at any DPI from 96 to 480, ten times over, and taken to
+// another DPI and back, the window keeps its size. Its size at the DPI it
+// has decides whether the screen shows its middle.
+TEST_F(Meter, TheWindowKeepsItsSizeAtEveryDpi) {
+    for (int dpi = 96; dpi <= 480; ++dpi) {
+        window.m_dpi = dpi;
+        const int width = (20 * dpi + 48) / 96;
+        const std::string side = std::to_string(width);
+        Store({{"Desktop", 1}, {"PosLEFT", 1010}, {"PosTOP", 50}, {"PosRIGHT", 1030}, {"PosBOTTOM", 70}});
+        for (int run = 0; run < 10; ++run) {
+            Run([&](CGaugeletDlg&) {
+                const std::string placed = WindowAt();
+                EXPECT_EQ(placed, std::to_string(1010 + width / 2 < 1024 ? 1010 : 1024 - width) + ",50 " +
+                                      side + "x" + side) << dpi;
+                for (const int to : {96 + 480 - dpi, dpi}) {
+                    WindowRect there{window.m_rect.left, window.m_rect.top, 0, 0};
+                    window.Send(win32::kWmDpiChanged, static_cast<std::uintptr_t>(to),
+                                reinterpret_cast<std::intptr_t>(&there));
+                }
+                EXPECT_EQ(WindowAt(), placed) << dpi;
+                window.Command(meter::kCmdExit);
+            });
+        }
+    }
+}
+
 }  // namespace

@@ -3,9 +3,10 @@
 
 namespace {
 
-// Stored settings, however odd, place the window at its stored size where the
-// screen shows part of it, else inside the work area; with both displays off
-// the icon comes back on. Systems from version 5 on watch "_Total".
+// Stored settings, however odd, place the window at its stored size where a
+// screen shows its middle, over the taskbar too, else inside the work area;
+// with both displays off the icon comes back on. Systems from version 5 on
+// watch "_Total".
 TEST_F(Meter, StartsAsStoredWhereTheWindowCanBeSeen) {
     Run([&](CGaugeletDlg&) {
         EXPECT_EQ(window.m_exStyle, 0x00080080u);  // tool window, layered, no app window
@@ -22,7 +23,9 @@ TEST_F(Meter, StartsAsStoredWhereTheWindowCanBeSeen) {
         {5, 0, 1, 0, 1500, 100, 1520, 120, 2048, "1500,100 20x20", "_Total"},
         {5, 0, 1, 0, 1500, 100, 1520, 120, 1024, "1004,100 20x20", "_Total"},
         {5, 0, 1, 0, 100, 5000, 120, 5025, 1024, "100,715 20x25", "_Total"},
-        {5, 0, 1, 0, -10, -15, 10, 5, 1024, "-10,-15 20x20", "_Total"},
+        {5, 0, 1, 0, -9, -9, 11, 11, 1024, "-9,-9 20x20", "_Total"},
+        {5, 0, 1, 0, -11, -11, 9, 9, 1024, "0,0 20x20", "_Total"},
+        {5, 0, 1, 0, 100, 745, 120, 765, 1024, "100,745 20x20", "_Total"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
