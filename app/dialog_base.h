@@ -26,7 +26,6 @@ public:
     ~CDialogBase() override;
 
     std::intptr_t DoModal();
-    WindowHandle GetSafeHwnd() const { return m_hWnd; }
 
 protected:
     virtual void DoDataExchange() {}

@@ -14,12 +14,10 @@ constexpr std::int32_t kErrorSuccess = 0;
 constexpr std::int32_t kErrorFileNotFound = 2;
 constexpr std::int32_t kErrorAccessDenied = 5;
 constexpr std::int32_t kErrorInvalidHandle = 6;
-constexpr std::int32_t kErrorBadNetPath = 53;
 constexpr std::int32_t kErrorInvalidParameter = 87;
 constexpr std::int32_t kErrorMoreData = 234;
 
 // Registry value types.
-constexpr std::uint32_t kRegNone = 0;
 constexpr std::uint32_t kRegSz = 1;
 constexpr std::uint32_t kRegBinary = 3;
 constexpr std::uint32_t kRegDword = 4;
@@ -37,17 +35,10 @@ using RegKey = std::uintptr_t;
 constexpr RegKey PredefinedKey(std::uint32_t value) {
     return static_cast<RegKey>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
 }
-constexpr RegKey kRootClassesRoot = PredefinedKey(0x80000000u);
 constexpr RegKey kRootCurrentUser = PredefinedKey(0x80000001u);
 constexpr RegKey kRootLocalMachine = PredefinedKey(0x80000002u);
-constexpr RegKey kRootUsers = PredefinedKey(0x80000003u);
 constexpr RegKey kRootPerformanceData = PredefinedKey(0x80000004u);
-constexpr RegKey kRootCurrentConfig = PredefinedKey(0x80000005u);
 constexpr RegKey kRootDynData = PredefinedKey(0x80000006u);
-
-constexpr bool IsPredefinedKey(RegKey key) {
-    return key >= kRootClassesRoot && key <= kRootDynData;
-}
 
 // The size of each record the meter hands the system: the size that the
 // oldest system the exe is for accepts (x86: Windows 95 and NT 4.0; x64:
@@ -65,7 +56,6 @@ constexpr std::uint32_t kNotifyIconDataV1Size = sizeof(void*) == 8 ? 104u : 88u;
 constexpr std::uint32_t kOpenFileNameSizeV400 = sizeof(void*) == 8 ? 136u : 76u;
 
 // GetVersionExA.
-constexpr std::uint32_t kVerPlatformWin32Windows = 1;
 constexpr std::uint32_t kVerPlatformWin32Nt = 2;
 
 struct OsVersionInfoA {
@@ -80,16 +70,12 @@ static_assert(sizeof(OsVersionInfoA) == kOsVersionInfoSize, "OSVERSIONINFOA size
 static_assert(offsetof(OsVersionInfoA, dwPlatformId) == 16, "OSVERSIONINFOA layout");
 static_assert(offsetof(OsVersionInfoA, szCSDVersion) == 20, "OSVERSIONINFOA layout");
 
-constexpr std::size_t kMaxPath = 260;
-
 // Window messages, identifiers, styles and flags.
 constexpr std::uint32_t kWmNull = 0x0000;
 constexpr std::uint32_t kWmDestroy = 0x0002;
 constexpr std::uint32_t kWmPaint = 0x000F;
 constexpr std::uint32_t kWmEndSession = 0x0016;
 constexpr std::uint32_t kWmQueryDragIcon = 0x0037;
-constexpr std::uint32_t kWmIconEraseBkgnd = 0x0027;
-constexpr std::uint32_t kWmSetIcon = 0x0080;
 constexpr std::uint32_t kWmInitDialog = 0x0110;
 constexpr std::uint32_t kWmCommand = 0x0111;
 constexpr std::uint32_t kWmTimer = 0x0113;

@@ -84,5 +84,4 @@ public:
     // Makes another machine's HKEY_LOCAL_MACHINE the root; an empty name or
     // a failed connection keeps the local root. True when connected.
     bool Connect(const std::string& machineName);
-    bool IsConnected() const { return m_hConnectedKey != 0; }
 };

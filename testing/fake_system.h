@@ -9,6 +9,8 @@
 
 class FakeSystem : public SystemApi {
 public:
+    static constexpr std::uint32_t kPlatformWindows9x = 1;
+
     bool QueryVersion(win32::OsVersionInfoA* info) override {
         if (info == nullptr || info->dwOSVersionInfoSize != sizeof(win32::OsVersionInfoA)) {
             return false;

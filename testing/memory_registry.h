@@ -68,7 +68,7 @@ public:
         return win32::kErrorSuccess;
     }
     std::int32_t CloseKey(win32::RegKey key) override {
-        return win32::IsPredefinedKey(key) || m_handles.erase(key) != 0 ? win32::kErrorSuccess
+        return IsPredefinedKey(key) || m_handles.erase(key) != 0 ? win32::kErrorSuccess
                                                                        : win32::kErrorInvalidHandle;
     }
     std::int32_t ConnectRegistry(const std::string& machine, win32::RegKey root,
@@ -147,6 +147,10 @@ private:
 
     static constexpr std::int32_t kErrorBadNetPath = 53;
 
+    static bool IsPredefinedKey(win32::RegKey key) {
+        return key >= win32::PredefinedKey(0x80000000u) && key <= win32::kRootDynData;
+    }
+
     // The local machine ("") always answers.
     bool Answers(const std::string& machine) {
         if (machine.empty() || m_machineAnswers[Lower(machine)]) {
@@ -158,7 +162,7 @@ private:
 
     bool Resolve(win32::RegKey key, const std::string& subKey, Handle& out) const {
         const auto found = m_handles.find(key);
-        if (win32::IsPredefinedKey(key)) {
+        if (IsPredefinedKey(key)) {
             out = Handle{"", key, ""};
         } else if (found != m_handles.end()) {
             out = found->second;

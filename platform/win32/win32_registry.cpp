@@ -6,18 +6,15 @@ static_assert(win32::kErrorSuccess == ERROR_SUCCESS, "status code");
 static_assert(win32::kErrorFileNotFound == ERROR_FILE_NOT_FOUND, "status code");
 static_assert(win32::kErrorAccessDenied == ERROR_ACCESS_DENIED, "status code");
 static_assert(win32::kErrorInvalidHandle == ERROR_INVALID_HANDLE, "status code");
-static_assert(win32::kErrorBadNetPath == ERROR_BAD_NETPATH, "status code");
 static_assert(win32::kErrorInvalidParameter == ERROR_INVALID_PARAMETER, "status code");
 static_assert(win32::kErrorMoreData == ERROR_MORE_DATA, "status code");
-static_assert(win32::kRegNone == REG_NONE && win32::kRegSz == REG_SZ, "value type");
+static_assert(win32::kRegSz == REG_SZ, "value type");
 static_assert(win32::kRegBinary == REG_BINARY && win32::kRegDword == REG_DWORD, "value type");
 static_assert(win32::kRegMultiSz == REG_MULTI_SZ, "value type");
 static_assert(win32::kKeyRead == KEY_READ && win32::kKeyWrite == KEY_WRITE, "access mask");
 static_assert(sizeof(win32::RegKey) == sizeof(HKEY), "key handle width");
 static_assert(sizeof(win32::OsVersionInfoA) == sizeof(OSVERSIONINFOA), "version record");
 static_assert(win32::kVerPlatformWin32Nt == VER_PLATFORM_WIN32_NT, "platform id");
-static_assert(win32::kVerPlatformWin32Windows == VER_PLATFORM_WIN32_WINDOWS, "platform id");
-static_assert(win32::kMaxPath == MAX_PATH, "path length");
 
 namespace {
 
@@ -27,12 +24,9 @@ win32::RegKey FromHkey(HKEY key) { return reinterpret_cast<win32::RegKey>(key); 
 // Static asserts on the predefined roots cannot take reinterpret_cast; this
 // check runs once where the values are first used.
 bool RootsAgree() {
-    return ToHkey(win32::kRootClassesRoot) == HKEY_CLASSES_ROOT &&
-           ToHkey(win32::kRootCurrentUser) == HKEY_CURRENT_USER &&
+    return ToHkey(win32::kRootCurrentUser) == HKEY_CURRENT_USER &&
            ToHkey(win32::kRootLocalMachine) == HKEY_LOCAL_MACHINE &&
-           ToHkey(win32::kRootUsers) == HKEY_USERS &&
            ToHkey(win32::kRootPerformanceData) == HKEY_PERFORMANCE_DATA &&
-           ToHkey(win32::kRootCurrentConfig) == HKEY_CURRENT_CONFIG &&
            ToHkey(win32::kRootDynData) == HKEY_DYN_DATA;
 }
 

@@ -6,8 +6,7 @@
 static_assert(win32::kWmNull == WM_NULL && win32::kWmDestroy == WM_DESTROY &&
                   win32::kWmPaint == WM_PAINT && win32::kWmEndSession == WM_ENDSESSION &&
                   win32::kWmQueryDragIcon == WM_QUERYDRAGICON &&
-                  win32::kWmIconEraseBkgnd == WM_ICONERASEBKGND &&
-                  win32::kWmSetIcon == WM_SETICON && win32::kWmInitDialog == WM_INITDIALOG &&
+                  win32::kWmInitDialog == WM_INITDIALOG &&
                   win32::kWmCommand == WM_COMMAND && win32::kWmTimer == WM_TIMER,
               "window messages");
 static_assert(win32::kWmMouseMove == WM_MOUSEMOVE && win32::kWmLButtonDown == WM_LBUTTONDOWN &&

@@ -103,7 +103,7 @@ TEST_F(Meter, ALostMachineCostsOneCallAMinuteAndComesBackWithinOne) {
 }
 
 TEST_F(Meter, OnNineXTheStatisticInPercentPicksTheFrame) {
-    system.m_platformId = win32::kVerPlatformWin32Windows;
+    system.m_platformId = FakeSystem::kPlatformWindows9x;
     system.m_majorVersion = 4;
     registry.PutDword("", win32::kRootLocalMachine,
                       "System\\CurrentControlSet\\Control\\PerfStats\\Enum\\KERNEL\\CPUUsage",

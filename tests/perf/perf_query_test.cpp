@@ -113,7 +113,7 @@ TEST_F(PerfQueryTest, AnnouncedStatisticStartsSamplesAndStops) {
         const std::vector<std::string>& log = m_registry.SpecialReadLog();
         return std::count(log.begin(), log.end(), "perfstats\\" + what + "\\KERNEL\\CPUUsage");
     };
-    m_system.m_platformId = win32::kVerPlatformWin32Windows;
+    m_system.m_platformId = FakeSystem::kPlatformWindows9x;
     m_registry.SetMachineAnswers("\\\\old", true);
     for (const std::string machine : {"", "\\\\old"}) {
         SCOPED_TRACE(machine);
