@@ -161,29 +161,31 @@ nt_interact() {
     e2e_check_exit
 }
 
-# Skins chosen in the file dialog, on the 9x family, whose load stays as
-# given: a bitmap chosen after a double click on the notification icon shows
-# in both displays and is stored; one narrower than a frame, chosen through
-# "&Skin...", is refused with a message and the built-in skin shows at the
-# next tick. Once the stored file is gone the next start shows the built-in
-# skin and keeps the path.
+# Skins chosen in Wine's file dialog, on the 9x family, whose load stays as
+# given. Each skin the release ships, the first chosen after a double click
+# on the notification icon and the others through "&Skin...", shows its idle
+# and its last frame exactly in both displays; a bitmap narrower than a frame
+# is refused with a message and the built-in skin shows at the next tick.
+# Once the stored file is gone the next start shows the built-in skin and
+# keeps the path.
 skins() {
-    # Four frames of solid colours that no 16-colour palette holds, each
-    # inside a border of the transparent colour.
-    local skin="$E2E_WORK/colours.bmp" narrow="$E2E_WORK/narrow.bmp" colours="FF8000 0080FF 80FF00 FF0080"
-    local frames="" colour path
-    for colour in $colours; do frames="$frames ( -size 12x12 xc:#$colour -bordercolor #008080 -border 2 )"; done
-    convert $frames +append -type truecolor "BMP3:$skin" && convert -size 15x16 xc:#FF8000 "BMP3:$narrow" ||
-        e2e_abort "cannot write the skins"
-    path=$("$E2E_WINE" winepath -w "$skin" 2>/dev/null) || e2e_abort "no Windows path for $skin"
-    shows_skin_frame() {
-        local tray window shot
-        tray=$(e2e_tray_geometry) && window=$(e2e_window_geometry) && shot=$(e2e_shot skin) || return 1
-        [ "$(e2e_count_colour "$shot" $tray 008080)" = 0 ] || return 1
-        for colour in $colours; do
-            [ "$(e2e_count_colour "$shot" $tray "$colour") $(e2e_count_colour "$shot" $window "$colour")" = "144 144" ] && return
-        done
-        return 1
+    local narrow=$E2E_WORK/narrow.bmp skin path last
+    mkdir -p "$E2E_WORK/skins" && cp "$E2E_ROOT"/res/skins/*.bmp "$E2E_WORK/skins/" &&
+        cp "$E2E_ROOT/res/skin130.bmp" "$E2E_WORK/skins/classic.bmp" &&
+        convert -size 15x16 xc:#FF8000 "BMP3:$narrow" || e2e_abort "cannot lay out the skins"
+    # The region "x y width height" of the last screenshot holds frame F of
+    # SKIN exactly, its transparent colour showing BACKGROUND.
+    holds() {
+        convert "$5" -crop "16x16+$((16 * $6))+0" +repage -fill "$7" -opaque '#008080' "$E2E_WORK/frame.png" &&
+            convert "$E2E_SHOT" -crop "$3x$4+$1+$2" +repage "$E2E_WORK/region.png" &&
+            [ "$(compare -metric AE -subimage-search "$E2E_WORK/region.png" "$E2E_WORK/frame.png" null: 2>&1 |
+                cut -d' ' -f1)" = 0 ]
+    }
+    # Wine's tray is white behind its icons, the screen black behind the window.
+    shows() {
+        local tray window
+        tray=$(e2e_tray_geometry) && window=$(e2e_window_geometry) && E2E_SHOT=$(e2e_shot skin) &&
+            holds $tray "$1" "$2" white && holds $window "$1" "$2" black
     }
     # Types the file's name into the file dialog, as a person would.
     choose() {
@@ -194,16 +196,30 @@ skins() {
     as_9x
     start_9x_ready
     xdotool mousemove $(e2e_icon_centre) click --repeat 2 --delay 80 1
-    choose "$skin" || e2e_abort "a double click on the notification icon opens no file dialog"
-    e2e_check "a skin chosen in the file dialog shows in both displays, its border transparent" \
-        e2e_wait_for 20 shows_skin_frame
-    e2e_check "and is stored" [ "$(e2e_settings_value Skin)" = "$path" ]
-    pick "&Skin..." && choose "$narrow" || e2e_abort "\"&Skin...\" opens no file dialog"
-    e2e_check "a bitmap narrower than a frame is refused with a message" e2e_wait_for 10 refused
-    xdotool key Return
-    e2e_check "then the built-in skin shows at the next tick" e2e_wait_frames 3 't == 0 && w == 0' refused
+    for skin in heat narrow light fine classic; do
+        if [ "$skin" = narrow ]; then
+            pick "&Skin..." && choose "$narrow" || e2e_abort "\"&Skin...\" opens no file dialog"
+            e2e_check "a bitmap narrower than a frame is refused with a message" e2e_wait_for 10 refused
+            xdotool key Return
+            e2e_check "then the built-in skin shows at the next tick" e2e_wait_frames 6 't == 0 && w == 0' refused
+            continue
+        fi
+        path=$E2E_WORK/skins/$skin.bmp
+        [ "$skin" = heat ] || pick "&Skin..." || e2e_abort "\"&Skin...\" opens no menu"
+        choose "$path" || e2e_abort "no file dialog for $skin.bmp"
+        # Wine's tray draws a new icon over the old one without erasing it:
+        # the icon is added afresh.
+        e2e_command 106 && e2e_command 106
+        last=$(($(identify -format %w "$path") / 16 - 1))
+        e2e_check "$skin.bmp shows its idle frame exactly in both displays" e2e_wait_for 10 shows "$path" 0
+        set_load 100
+        e2e_check "and its frame $last at a full load" e2e_wait_for 10 shows "$path" "$last"
+        set_load 0
+    done
+    path=$("$E2E_WINE" winepath -w "$path" 2>/dev/null) || e2e_abort "no Windows path for $skin.bmp"
+    e2e_check "the skin is stored" [ "$(e2e_settings_value Skin)" = "$path" ]
     e2e_check_exit
-    rm -f "$skin"
+    rm -f "$E2E_WORK/skins/$skin.bmp"
     start_9x_ready
     e2e_check "without the file the built-in skin shows" e2e_wait_frames 5 't == 0 && w == 0' builtin
     e2e_check_exit
