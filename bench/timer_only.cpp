@@ -1,6 +1,11 @@
 // The floor for the meter's cost under Wine: a small tool window showing an
 // icon, a notification icon and a one-second timer, and nothing else.
 //   timer_only.exe         the timer does nothing
+//   timer_only.exe times   each tick reads the processor times once, as any
+//                          CPU meter must: the fair floor
+//   timer_only.exe dialog  also holds a hidden dialog from a template in the
+//                          meter's font with an icon control: the floor of
+//                          a program that shows its window as a dialog
 //   timer_only.exe flip    each tick shows the other of two icons in both
 //                          places, one new icon per display, as a new frame
 //                          costs the meter
@@ -25,6 +30,7 @@ struct IconBits {
 
 IconBits g_bits;
 bool g_flip = false;
+bool g_readTimes = false;
 int g_shown = 0;
 HICON g_trayIcon = nullptr;
 HWND g_iconControl = nullptr;
@@ -130,6 +136,10 @@ bool ShowInWindow(int which) {
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
+        if (g_readTimes && wParam == kTimerId) {
+            FILETIME idle, kernel, user;
+            GetSystemTimes(&idle, &kernel, &user);
+        }
         if (g_flip && wParam == kTimerId) {
             g_shown = 1 - g_shown;
             ShowInTray(window, NIM_MODIFY, NIF_ICON, g_shown);
@@ -150,6 +160,24 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
+}
+
+// A dialog template in memory: "MS Sans Serif" 8, one icon static, hidden.
+struct DialogTemplate {
+    DLGTEMPLATE dialog;
+    WORD menu, windowClass, title, pointSize;
+    WCHAR font[14];
+    DLGITEMTEMPLATE item alignas(DWORD);
+    WORD classMarker, staticClass, text, extra;
+};
+
+INT_PTR CALLBACK QuietDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+HWND CreateHiddenDialog(HINSTANCE instance) {
+    static DialogTemplate dialogTemplate = {
+        {WS_POPUP | DS_SETFONT, WS_EX_TOOLWINDOW, 1, 0, 0, 24, 23}, 0, 0, 0, 8, L"MS Sans Serif",
+        {WS_CHILD | WS_VISIBLE | SS_ICON, 0, 1, 1, 20, 20, kIconControlId}, 0xFFFF, 0x0082, 0, 0};
+    return CreateDialogIndirectParamA(instance, &dialogTemplate.dialog, nullptr, QuietDialog, 0);
 }
 
 int Run(HINSTANCE instance) {
@@ -194,11 +222,16 @@ int Run(HINSTANCE instance) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     g_flip = std::strcmp(commandLine, "flip") == 0;
-    if (!MakeIconBits(g_bits)) {
+    g_readTimes = std::strcmp(commandLine, "times") == 0;
+    HWND dialog = std::strcmp(commandLine, "dialog") == 0 ? CreateHiddenDialog(instance) : nullptr;
+    if (!MakeIconBits(g_bits) || (std::strcmp(commandLine, "dialog") == 0 && dialog == nullptr)) {
         FreeIconBits(g_bits);
         return 1;
     }
     const int status = Run(instance);
+    if (dialog != nullptr) {
+        DestroyWindow(dialog);
+    }
     if (g_trayIcon != nullptr) {
         DestroyIcon(g_trayIcon);
     }

@@ -243,6 +243,13 @@ std::int32_t SyntheticPerfData::Serve(Served what, win32::RegKey key, const std:
     const std::uint32_t capacity = size != nullptr ? *size : 0;
     const std::uint32_t valueType = what == kCounterTable ? win32::kRegMultiSz : win32::kRegBinary;
     std::vector<std::uint8_t> value;
+    // A system whose counter-name table lacks the standard names serves no
+    // such object either, and asking costs: Wine loads its performance
+    // providers for it, and the printing back end with them.
+    if (what != kCounterTable && m_systemAnswer[what] == SystemAnswer::kUnknown &&
+        m_systemAnswer[kCounterTable] == SystemAnswer::kLacks) {
+        m_systemAnswer[what] = SystemAnswer::kLacks;
+    }
     if (m_systemAnswer[what] == SystemAnswer::kLacks) {
         return Make(what, value) ? AnswerQueryValue(value, valueType, capacity, type, data, size)
                                  : m_registry.QueryValue(key, name, type, data, size);

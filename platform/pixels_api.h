@@ -6,7 +6,8 @@
 
 #include "platform/handles.h"
 
-// An image list (HIMAGELIST); 0 means none.
+// An image list: frames of one size side by side, each with its
+// transparent pixels; 0 means none.
 using ImageListHandle = std::uintptr_t;
 
 class PixelsApi {
@@ -23,15 +24,16 @@ public:
     virtual BitmapHandle ScaleFrames(BitmapHandle strip, int frameWidth,
                                      int scaledFrameWidth) = 0;
 
-    // As ImageList_LoadImage from the program's bitmap resource: frames of
-    // frameWidth pixels, as high as the bitmap; pixels of mask transparent.
+    // The program's bitmap resource cut into frames of frameWidth pixels, as
+    // high as the bitmap; pixels of the mask colour transparent.
     virtual ImageListHandle LoadImageList(std::uint32_t resourceId, int frameWidth,
                                           ColorRef mask) = 0;
-    // As ImageList_Create with ILC_MASK and the default colour depth.
+    // An empty list of frames of this size, at the display's colour depth.
     virtual ImageListHandle CreateImageList(int width, int height, int initialCount,
                                             int growBy) = 0;
-    // As ImageList_AddMasked: one frame per list width of the bitmap; the
-    // list copies the pixels. Index of the first frame added, or -1.
+    // One frame per list width of the bitmap, its pixels of the mask colour
+    // transparent; the list copies the pixels and leaves the bitmap as it
+    // was. Index of the first frame added, or -1.
     virtual int AddMasked(ImageListHandle list, BitmapHandle bitmap, ColorRef mask) = 0;
     virtual int GetImageCount(ImageListHandle list) = 0;
     // A new icon of one frame with its mask applied; 0 for a bad index.

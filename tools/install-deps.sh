@@ -6,7 +6,7 @@ packages="cmake ninja-build g++ make python3 googletest libgtest-dev libbenchmar
  clang libclang-rt-14-dev
  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32
  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
- wine wine64 wine32:i386 xvfb xdotool x11-apps x11-utils imagemagick procps"
+ wine wine64 wine32:i386 xvfb xdotool x11-apps x11-utils imagemagick procps gnuplot-nox"
 
 missing=""
 for p in $packages; do

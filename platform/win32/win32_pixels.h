@@ -1,4 +1,5 @@
-// The pixels seam over GDI32, USER32 and COMCTL32 image lists.
+// The pixels seam over GDI32 and USER32: bitmaps, frame lists kept as two
+// bitmaps, and icons.
 #pragma once
 
 #include "platform/pixels_api.h"

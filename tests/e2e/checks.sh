@@ -17,32 +17,14 @@ topmost_is() { style_is "bit(8) == $1"; }
 tool_window() { style_is 'bit(128) && !bit(262144) && bit(524288)'; }
 # Stores settings of the meter that are numbers, NAME=VALUE each.
 set_dwords() { local s; for s; do e2e_reg_add "$E2E_KEY" "${s%%=*}" REG_DWORD "${s#*=}"; done; }
-# The menu's own items, without their places or the pop-ups' items.
-items_of() { grep -v '^>' <<<"$1" | cut -f1; }
 # The menu ITEMS (e2e_menu_items) has the items EXPECTED; it is logged where not.
 menu_is() {
-    [ "$(items_of "$2")" = "$1" ] || { e2e_log "  the menu shows: $(items_of "$2" | paste -s -d '|')"; return 1; }
+    [ "$(e2e_items_of "$2")" = "$1" ] || { e2e_log "  the menu shows: $(e2e_items_of "$2" | paste -s -d '|')"; return 1; }
 }
 # The NT meter's menu with its switches in this state, Suspend's text last.
 nt_menu() {
     printf '%s\n' "102 &Skin..." "106 Display On &Taskbar *" "107 Display On Des&ktop *" \
         "105 &Always On Top$1" "103 ${2:-&Suspend}" "0 Processes... >" "101 E&xit"
-}
-# Opens the window's menu and picks an item by the keyboard: the item whose
-# text is TEXT, or in its pop-up the last item whose text is SUBTEXT.
-pick() {
-    local items keys=() n
-    items=$(e2e_open_menu $(e2e_centre $(e2e_window_geometry))) || return 1
-    n=$(items_of "$items" | awk -v text="$1" '{ sub(/^[0-9]+ /, "") } $0 == text || $0 == text " >" { print NR; exit }')
-    [ -n "$n" ] || return 1
-    for ((; n > 0; n--)); do keys+=(Down); done
-    if [ $# = 2 ]; then
-        n=$(grep '^> ' <<<"$items" | awk -v text="$2" '{ sub(/^> [0-9]+ /, "") } $0 == text { n = NR } END { print n }')
-        [ -n "$n" ] || return 1
-        keys+=(Right)
-        for ((; n > 1; n--)); do keys+=(Down); done
-    fi
-    xdotool key "${keys[@]}" Return && e2e_wait_for 10 e2e_not e2e_menu_geometry
 }
 # The 9x family, whose load statistic the probe writes under HKEY_DYN_DATA.
 as_9x() {
@@ -125,13 +107,13 @@ nt_interact() {
     e2e_check "the displays return to idle when the load stops" e2e_wait_frames 20 "$E2E_IDLE" idle-again
 
     e2e_start_busy 40 1
-    pick Processes... busyhelper || e2e_abort "cannot choose the busy helper"
+    e2e_pick Processes... busyhelper || e2e_abort "cannot choose the busy helper"
     e2e_check "watching the busy helper shows its full core" e2e_wait_frames 8 "$E2E_LOADED" watch-busy
-    pick Processes... gaugelet || e2e_abort "cannot choose the meter"
+    e2e_pick Processes... gaugelet || e2e_abort "cannot choose the meter"
     e2e_check "watching the meter itself shows idle while the helper works" e2e_wait_frames 8 't <= 1 && w <= 1' watch-meter
     e2e_end_busy
     e2e_start_busy 30 2
-    pick Processes... _Total || e2e_abort "cannot choose _Total"
+    e2e_pick Processes... _Total || e2e_abort "cannot choose _Total"
     e2e_check "\"_Total\" returns to the whole processor" e2e_wait_frames 8 "$E2E_LOADED" total
     e2e_end_busy
 
@@ -198,14 +180,14 @@ skins() {
     xdotool mousemove $(e2e_icon_centre) click --repeat 2 --delay 80 1
     for skin in heat narrow light fine classic; do
         if [ "$skin" = narrow ]; then
-            pick "&Skin..." && choose "$narrow" || e2e_abort "\"&Skin...\" opens no file dialog"
+            e2e_pick "&Skin..." && choose "$narrow" || e2e_abort "\"&Skin...\" opens no file dialog"
             e2e_check "a bitmap narrower than a frame is refused with a message" e2e_wait_for 10 refused
             xdotool key Return
             e2e_check "then the built-in skin shows at the next tick" e2e_wait_frames 6 't == 0 && w == 0' refused
             continue
         fi
         path=$E2E_WORK/skins/$skin.bmp
-        [ "$skin" = heat ] || pick "&Skin..." || e2e_abort "\"&Skin...\" opens no menu"
+        [ "$skin" = heat ] || e2e_pick "&Skin..." || e2e_abort "\"&Skin...\" opens no menu"
         choose "$path" || e2e_abort "no file dialog for $skin.bmp"
         # Wine's tray draws a new icon over the old one without erasing it:
         # the icon is added afresh.

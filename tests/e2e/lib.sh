@@ -136,36 +136,44 @@ e2e_region_colours() {
 }
 e2e_count_colour() { e2e_region_colours "$1" "$2" "$3" "$4" "$5" | grep -c -x "$6"; }
 
+# "FRAME AREA" of the built-in skin in a region "x y width height" of the
+# screenshot E2E_SHOT holding one icon, or "-1 0". Frame k lights k rows of
+# 10 pixels pure green; the sunken box has 23 grey pixels, which also gives
+# the area each pixel is drawn at.
+e2e_frame_in() {
+    [ $# = 4 ] && e2e_region_colours "$E2E_SHOT" "$@" | awk '$1 == "00FF00" { green++ } $1 == "808080" { grey++ }
+        END { s = grey / 23; print (!grey || s != int(s) || green % (10 * s)) ? "-1 0" : green / (10 * s) " " s }' ||
+        echo -1 0
+}
+# Takes screenshot NAME (E2E_SHOT) and reads the built-in skin's frame in
+# the notification icon and in the window (E2E_WINDOW_AT), -1 where none
+# shows, and the area each pixel of the skin covers in each.
+e2e_read_frames() {
+    local tray
+    tray=$(e2e_tray_geometry) E2E_WINDOW_AT=$(e2e_window_geometry)
+    E2E_SHOT=$(e2e_shot "$1") || return 1
+    read -r E2E_TRAY_FRAME E2E_TRAY_AREA <<<"$(e2e_frame_in $tray)"
+    read -r E2E_WINDOW_FRAME E2E_WINDOW_AREA <<<"$(e2e_frame_in $E2E_WINDOW_AT)"
+}
+
 # Polls for at most SECONDS until the frames shown, in screenshot NAME,
 # pass an awk condition on t (notification icon) and w (window, -1 where
 # none shows), ta and wa (the pixels each of the skin's covers there: 1 at
 # 96 dpi, 4 at 192), with h the frame of the host's load over the second
 # before: the meter reads the first processor or all, as its system version
-# asks. E2E_SHOT and E2E_WINDOW_AT are the last screenshot and the window's
-# geometry in it.
+# asks.
 e2e_wait_frames() {
-    local condition=$2 name=$3 host tray ta wa end=$((SECONDS + $1))
-    # "FRAME AREA" of the built-in skin in a region holding one icon, or
-    # "-1 0". Frame k lights k rows of 10 pixels pure green; the sunken box
-    # has 23 grey pixels, which also gives the area each pixel is drawn at.
-    e2e_frame_in() {
-        [ $# = 4 ] && e2e_region_colours "$E2E_SHOT" "$@" | awk '$1 == "00FF00" { green++ } $1 == "808080" { grey++ }
-            END { s = grey / 23; print (!grey || s != int(s) || green % (10 * s)) ? "-1 0" : green / (10 * s) " " s }' ||
-            echo -1 0
-    }
+    local condition=$2 name=$3 host end=$((SECONDS + $1))
     while :; do
         # The built-in skin's frame of the busier of the first processor and all.
         host=$({ grep -E '^cpu0? ' /proc/stat; sleep 1; grep -E '^cpu0? ' /proc/stat; } | awk '
             { busy = 0; for (i = 2; i <= NF; i++) if (i != 5 && i != 6) busy += $i
               db[$1] = busy - b[$1]; di[$1] = $5 + $6 - d[$1]; b[$1] = busy; d[$1] = $5 + $6 }
             END { for (c in db) { t = db[c] + di[c]; f = t ? int(11 * db[c] / t) : 0; if (f > h) h = f } print h + 0 }')
-        tray=$(e2e_tray_geometry) E2E_WINDOW_AT=$(e2e_window_geometry)
-        E2E_SHOT=$(e2e_shot "$name") || return 1
-        read -r E2E_TRAY_FRAME ta <<<"$(e2e_frame_in $tray)"
-        read -r E2E_WINDOW_FRAME wa <<<"$(e2e_frame_in $E2E_WINDOW_AT)"
+        e2e_read_frames "$name" || return 1
         e2e_log "  $name: notification icon frame $E2E_TRAY_FRAME, window frame $E2E_WINDOW_FRAME at $E2E_WINDOW_AT"
-        awk -v t="$E2E_TRAY_FRAME" -v w="$E2E_WINDOW_FRAME" -v ta="$ta" -v wa="$wa" -v h="$host" \
-            "BEGIN { exit !($condition) }" && return
+        awk -v t="$E2E_TRAY_FRAME" -v w="$E2E_WINDOW_FRAME" -v ta="$E2E_TRAY_AREA" -v wa="$E2E_WINDOW_AREA" \
+            -v h="$host" "BEGIN { exit !($condition) }" && return
         [ "$SECONDS" -lt "$end" ] || return 1
     done
 }
@@ -204,6 +212,24 @@ e2e_open_menu() {
     printf '%s\n' "$items"
 }
 e2e_close_menu() { xdotool key Escape && e2e_wait_for 10 e2e_not e2e_menu_geometry; }
+# The menu's own items, without their places or the pop-ups' items.
+e2e_items_of() { grep -v '^>' <<<"$1" | cut -f1; }
+# Opens the window's menu and picks an item by the keyboard: the item whose
+# text is TEXT, or in its pop-up the last item whose text is SUBTEXT.
+e2e_pick() {
+    local items keys=() n
+    items=$(e2e_open_menu $(e2e_centre $(e2e_window_geometry))) || return 1
+    n=$(e2e_items_of "$items" | awk -v text="$1" '{ sub(/^[0-9]+ /, "") } $0 == text || $0 == text " >" { print NR; exit }')
+    [ -n "$n" ] || return 1
+    for ((; n > 0; n--)); do keys+=(Down); done
+    if [ $# = 2 ]; then
+        n=$(grep '^> ' <<<"$items" | awk -v text="$2" '{ sub(/^> [0-9]+ /, "") } $0 == text { n = NR } END { print n }')
+        [ -n "$n" ] || return 1
+        keys+=(Right)
+        for ((; n > 1; n--)); do keys+=(Down); done
+    fi
+    xdotool key "${keys[@]}" Return && e2e_wait_for 10 e2e_not e2e_menu_geometry
+}
 
 # The meter's tooltip text, read by hovering over the notification icon;
 # Wine's tray shows it after more than one move over the icon.

@@ -1,7 +1,8 @@
 // Runs beside the meter under Wine for what a script cannot do from the X
 // side: write HKEY_DYN_DATA, post window messages, forget another program's
 // notification icon, read window styles and texts, read an open menu's
-// items, count a process's GDI objects, keep cores busy. Every window is
+// items, count a process's GDI objects, keep cores busy for a share of
+// every 20 ms. Every window is
 // named by its title.
 #include <windows.h>
 #include <shellapi.h>
@@ -163,15 +164,27 @@ int PrintMenu() {
 }
 
 ULONGLONG g_busyUntil = 0;
+LONGLONG g_duty = 100;  // percent of every 20 ms spent spinning
 
 DWORD WINAPI Spin(LPVOID) {
-    while (GetTickCount64() < g_busyUntil) {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    const LONGLONG period = frequency.QuadPart / 50;
+    for (LONGLONG start = now.QuadPart; GetTickCount64() < g_busyUntil; start += period) {
+        do {
+            QueryPerformanceCounter(&now);
+        } while (now.QuadPart < start + period * g_duty / 100);
+        if (now.QuadPart < start + period) {
+            Sleep(static_cast<DWORD>((start + period - now.QuadPart) * 1000 / frequency.QuadPart));
+        }
     }
     return 0;
 }
 
-int Busy(const char* seconds, const char* threads) {
+int Busy(const char* seconds, const char* threads, const char* duty) {
     g_busyUntil = GetTickCount64() + 1000u * Number(seconds);
+    g_duty = Number(duty);
     for (DWORD started = 1; started < Number(threads); ++started) {
         const HANDLE thread = CreateThread(nullptr, 0, Spin, nullptr, 0, nullptr);
         if (thread == nullptr) {
@@ -196,7 +209,8 @@ int main(int argc, char** argv) {
     if (is("windows", 1)) return ShownWindows(argv[2]);
     if (is("gdi-objects", 1)) return CountGdiObjects(argv[2]);
     if (is("menu", 0)) return PrintMenu();
-    if (is("busy", 2)) return Busy(argv[2], argv[3]);
+    if (is("busy", 2)) return Busy(argv[2], argv[3], "100");
+    if (is("busy", 3)) return Busy(argv[2], argv[3], argv[4]);
     std::fputs("usage: probe dyn-set|post|delete-icon|windows|gdi-objects|menu|busy ARGS...\n", stderr);
     return 2;
 }
