@@ -1,27 +1,35 @@
 #!/bin/bash
 # What the meter costs under Wine, side by side in one run on one Xvfb
-# display: against the floor Wine sets for any small tray program
-# (timer_only.exe) and against xload; the meter idle on a one-frame skin,
-# so that no load the machine makes can change its frame. Each program runs
-# alone, in a fresh copy of one booted prefix; after a warm-up its CPU over
-# the measuring window comes from the scheduler (every thread's schedstat)
-# for the program and for every process of its Wine session, its memory as
-# PSS. Then the cost of one frame change (the meter fed a load that flips
-# every second, beside timer_only.exe flipping its icons), the time from
-# launch to the first frame on screen, and what one sample costs inside the
-# meter's process.
-#   bench/wine_cost.sh [SECONDS [WARMUP]]     (60 and 10; builds the mingw64 exes)
+# display, against the floors Wine sets for a small tray program
+# (timer_only.exe: doing nothing; reading the processor times each tick, as
+# any CPU meter must, the fair floor; holding a hidden dialog from a
+# template, the dialog floor) and against xload; the meter idle on a
+# one-frame skin, so that no load the machine makes can change its frame.
+# Each program runs alone, in a fresh copy of one booted prefix, ROUNDS
+# times; after a warm-up its CPU over the measuring window comes from the
+# scheduler (every thread's schedstat) for the program and for every
+# process of its Wine session, its memory as PSS and USS (private); the
+# median of the rounds is shown, the spread beside it. Then the cost of one
+# frame change (the meter fed a load that flips every second, beside
+# timer_only.exe flipping its icons), the time from launch to the first
+# frame on screen of the meter and to the first icon of the timer program,
+# each launched LAUNCHES times after the same preparation, and what one
+# sample costs inside the meter's process.
+#   bench/wine_cost.sh [SECONDS [WARMUP [ROUNDS [LAUNCHES]]]]
+#       (60, 10, 3 and 5; builds the mingw64 exes)
 # Exits non-zero when a program does not start or a figure cannot be read.
 set -u
 cd "$(dirname "$0")/.." || exit 1
 seconds=${1:-60}
 warmup=${2:-10}
+rounds=${3:-3}
+launches=${4:-5}
 fail() {
     echo "FAILED: $*" >&2
     exit 1
 }
-[[ $seconds =~ ^[1-9][0-9]*$ && $warmup =~ ^[0-9]+$ ]] ||
-    fail "usage: bench/wine_cost.sh [SECONDS [WARMUP]], whole seconds"
+[[ $seconds =~ ^[1-9][0-9]*$ && $warmup =~ ^[0-9]+$ && $rounds =~ ^[1-9][0-9]*$ && $launches =~ ^[1-9][0-9]*$ ]] ||
+    fail "usage: bench/wine_cost.sh [SECONDS [WARMUP [ROUNDS [LAUNCHES]]]], whole numbers"
 for tool in Xvfb xload xdotool xwd convert; do
     command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed (tools/install-deps.sh; xload is in x11-apps)"
 done
@@ -101,15 +109,19 @@ thread_ns() {
         /proc/"$1"/task/*/schedstat 2>/dev/null | grep .
 }
 
-pss_kib() { awk '/^Pss:/ { print $2; found = 1 } END { exit !found }' "/proc/$1/smaps_rollup" 2>/dev/null; }
+# "PSS USS" in KiB.
+memory_kib() {
+    awk '/^Pss:/ { pss = $2; found = 1 } /^Private_(Clean|Dirty):/ { uss += $2 } END { print pss, uss; exit !found }' \
+        "/proc/$1/smaps_rollup" 2>/dev/null
+}
 
-# "P pid role pss" for each process, then its threads; the X server last.
+# "P pid role pss uss" for each process, then its threads; the X server last.
 snapshot() {
-    local own=$1 pid role threads pss pids
+    local own=$1 pid role threads memory pids
     pids=$own
     [ -n "$prefix" ] && pids=$(session_pids)
     for pid in $pids; do
-        threads=$(thread_ns "$pid") && pss=$(pss_kib "$pid") || continue
+        threads=$(thread_ns "$pid") && memory=$(memory_kib "$pid") || continue
         role=other
         if [ "$pid" = "$own" ]; then
             role=own
@@ -118,13 +130,13 @@ snapshot() {
         elif [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = explorer.exe ]; then
             role=explorer
         fi
-        printf 'P %s %s %s\n%s\n' "$pid" "$role" "$pss" "$threads"
+        printf 'P %s %s %s\n%s\n' "$pid" "$role" "$memory" "$threads"
     done
     threads=$(thread_ns "$xvfb") || return 1
-    printf 'P %s xserver 0\n%s\n' "$xvfb" "$threads"
+    printf 'P %s xserver 0 0\n%s\n' "$xvfb" "$threads"
 }
 
-# "own wineserver explorer session xserver own_pss session_pss" over the
+# "own wineserver explorer session xserver own_pss session_pss own_uss" over the
 # window, CPU in ms per minute, counted thread by thread: a thread born in
 # the window counts whole, one that ended in it takes its time with it (the
 # scheduler keeps no figure for it). A process that ends in the window
@@ -143,7 +155,7 @@ measure() {
             seen[$2] = 1
             role[$2] = $3
             if ($3 != "xserver") { pss += $4 }
-            if ($3 == "own") { ownpss = $4 }
+            if ($3 == "own") { ownpss = $4; ownuss = $5 }
             next
         }
         { used[$2] += ($4 - ($3 in start ? start[$3] : 0)) / 1e6 * 60 / s }
@@ -155,8 +167,8 @@ measure() {
             }
             if (!("own" in cpu)) { print name ": its own process is gone" > "/dev/stderr"; bad = 1 }
             if (bad) exit 1
-            printf "%.1f %.1f %.1f %.1f %.1f %d %d\n", cpu["own"], cpu["wineserver"], cpu["explorer"],
-                session, cpu["xserver"], ownpss, pss
+            printf "%.1f %.1f %.1f %.1f %.1f %d %d %d\n", cpu["own"], cpu["wineserver"], cpu["explorer"],
+                session, cpu["xserver"], ownpss, pss, ownuss
         }'
 }
 
@@ -270,21 +282,28 @@ result_xload=$(measure "$xload_pid" xload) || fail "no figures for xload"
 kill "$xload_pid" && wait "$xload_pid" 2>/dev/null
 xload_pid=""
 
-echo "timer_only.exe ..." >&2
-fresh_prefix timer
-start_wine_program "$timer_exe" TimerOnly
-startup_timer=$startup
-result_timer=$(measure "$started_pid" timer_only) || fail "no figures for timer_only.exe"
-stop_session
-
-echo "gaugelet.exe ..." >&2
-fresh_prefix meter
-settle_meter_settings
-one_frame_skin
-start_wine_program "$meter_exe" Gaugelet
-startup_meter=$startup
-result_meter=$(measure "$started_pid" gaugelet) || fail "no figures for gaugelet.exe"
-stop_session
+# Appends to VAR one line of figures for each of ROUNDS runs of an idle
+# program, each in a fresh prefix prepared by PREPARE.
+idle_rounds() {
+    local var=$1 label=$2 exe=$3 title=$4 prepare=$5 round figures
+    shift 5
+    for ((round = 1; round <= rounds; round++)); do
+        echo "$label, round $round of $rounds ..." >&2
+        fresh_prefix idle
+        $prepare
+        start_wine_program "$exe" "$title" "$@"
+        figures=$(measure "$started_pid" "$label") || fail "no figures for $label"
+        printf -v "$var" '%s%s\n' "${!var}" "$figures"
+        stop_session
+    done
+}
+as_it_is() { :; }
+idle_meter() { settle_meter_settings && one_frame_skin; }
+rounds_timer="" rounds_times="" rounds_dialog="" rounds_meter=""
+idle_rounds rounds_timer timer_only.exe "$timer_exe" TimerOnly as_it_is
+idle_rounds rounds_times "timer_only.exe times" "$timer_exe" TimerOnly as_it_is times
+idle_rounds rounds_dialog "timer_only.exe dialog" "$timer_exe" TimerOnly as_it_is dialog
+idle_rounds rounds_meter gaugelet.exe "$meter_exe" Gaugelet idle_meter
 
 echo "timer_only.exe flip ..." >&2
 fresh_prefix timer-flip
@@ -310,6 +329,25 @@ for feed in "0 0" "0 100"; do
     stop_session
 done
 
+# LAUNCHES launches of each after the same preparation: a fresh prefix and
+# the meter's settings written just before, which wakes the prefix's
+# wineserver; seconds to the timer program's icon and to the meter's first
+# frame on the built-in skin.
+startup_times() {
+    local var=$1 exe=$2 title=$3 launch
+    for ((launch = 1; launch <= launches; launch++)); do
+        echo "${exe##*/}, launch $launch of $launches ..." >&2
+        fresh_prefix launch
+        settle_meter_settings
+        start_wine_program "$exe" "$title"
+        printf -v "$var" '%s %s' "${!var}" "$startup"
+        stop_session
+    done
+}
+startups_timer="" startups_meter=""
+startup_times startups_timer "$timer_exe" TimerOnly
+startup_times startups_meter "$meter_exe" Gaugelet
+
 echo "sample_cost.exe ..." >&2
 fresh_prefix sample
 sample_costs=$(in_prefix "$sample_exe" 2>>"$prefix.log") || fail "sample_cost.exe failed (see $prefix.log)"
@@ -320,51 +358,80 @@ sample_us=$(cost_of sample) && times_us=$(cost_of processor_times) && message_us
 
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
-printf '%s|%s\n' \
-    xload "$result_xload" timer_only.exe "$result_timer" gaugelet.exe "$result_meter" \
-    "timer_only.exe flip" "$result_timer_flip" "gaugelet.exe 98 steady" "$result_meter_steady" \
-    "gaugelet.exe 98 fed" "$result_meter_fed" |
-    awk -F'|' -v s="$seconds" -v w="$warmup" -v load="$load_before -> $load_after" \
-        -v cores="$(nproc)" -v up_xload="$startup_xload" -v up_timer="$startup_timer" -v up_meter="$startup_meter" \
-        -v sample_us="$sample_us" -v times_us="$times_us" -v message_us="$message_us" '
+# One block a program: "NAME" then its figure lines, one per round.
+{
+    printf '= xload\n%s\n' "$result_xload"
+    printf '= timer_only.exe\n%s' "$rounds_timer"
+    printf '= timer_only.exe times (fair floor)\n%s' "$rounds_times"
+    printf '= timer_only.exe dialog (dialog floor)\n%s' "$rounds_dialog"
+    printf '= gaugelet.exe\n%s' "$rounds_meter"
+    printf '= timer_only.exe flip\n%s\n' "$result_timer_flip"
+    printf '= gaugelet.exe 98 steady\n%s\n' "$result_meter_steady"
+    printf '= gaugelet.exe 98 fed\n%s\n' "$result_meter_fed"
+} | awk -v s="$seconds" -v w="$warmup" -v r="$rounds" -v load="$load_before -> $load_after" \
+    -v cores="$(nproc)" -v up_xload="$startup_xload" -v up_timer="$startups_timer" -v up_meter="$startups_meter" \
+    -v sample_us="$sample_us" -v times_us="$times_us" -v message_us="$message_us" '
     function ratio(a, b) { return b > 0 ? sprintf("%.2f", a / b) : "-" }
-    function goal(r) { return r != "-" && r + 0 <= 1.2 ? "met" : "NOT met" }
-    {
-        name[NR] = $1
-        split($2, f, " ")
-        own[NR] = f[1]; ws[NR] = f[2]; ex[NR] = f[3]; ses[NR] = f[4]; xs[NR] = f[5]
-        opss[NR] = f[6]; spss[NR] = f[7]
+    function goal(x, limit) { return x != "-" && x + 0 <= limit ? "met" : "NOT met" }
+    # The median of the values in v[1..n], and "min-max" in spread.
+    function median(v, n,   i, j, t) {
+        for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
+        spread = n > 1 ? sprintf("%g-%g", v[1], v[n]) : ""
+        return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
     }
+    function medians(text,   parts, line, n, i, c, v, field) {
+        n = split(text, line, "\n")
+        for (c = 1; c <= 8; c++) {
+            delete v
+            for (i = 1; i <= n; i++) { split(line[i], field, " "); v[i] = field[c] }
+            m[p, c] = median(v, n); sp[p, c] = spread
+        }
+    }
+    $1 == "=" { if (p) medians(block[p]); p++; name[p] = substr($0, 3); next }
+    NF { block[p] = block[p] (block[p] == "" ? "" : "\n") $0 }
     END {
-        printf "CPU in ms per minute over %d s after %d s of warm-up; PSS in KiB at the end;\n", s, w
+        medians(block[p])
+        printf "CPU in ms per minute over %d s after %d s of warm-up, the median of %d rounds (spread beside it) where\n", s, w, r
+        printf "a program ran more than once; memory in KiB at the end, PSS and USS (private);\n"
         printf "machine load (1, 5, 15 min) %s; %d cores\n\n", load, cores
-        printf "| program | own CPU | wineserver | session CPU | X server | own PSS | session PSS |\n"
-        printf "|---|---:|---:|---:|---:|---:|---:|\n"
-        for (i = 1; i <= NR; i++)
-            printf "| %s | %.1f | %s | %.1f | %.1f | %d | %d |\n", name[i], own[i],
-                i == 1 ? "-" : sprintf("%.1f", ws[i]), ses[i], xs[i], opss[i], spss[i]
-        ro = ratio(own[3], own[2]); rs = ratio(ses[3], ses[2])
-        printf "\n| gaugelet.exe against | own CPU | session CPU |\n|---|---:|---:|\n"
-        printf "| timer_only.exe (goal <= 1.2) | %s, %s | %s, %s |\n", ro, goal(ro), rs, goal(rs)
-        printf "| xload | %s | %s |\n", ratio(own[3], own[1]), ratio(ses[3], ses[1])
+        printf "| program | own CPU | wineserver | session CPU | X server | own PSS | own USS | session PSS |\n"
+        printf "|---|---:|---:|---:|---:|---:|---:|---:|\n"
+        for (i = 1; i <= p; i++)
+            printf "| %s | %.1f %s | %s | %.1f %s | %.1f | %d | %d | %d |\n", name[i], m[i, 1],
+                sp[i, 1] ? "(" sp[i, 1] ")" : "", i == 1 ? "-" : sprintf("%.1f", m[i, 2]), m[i, 4],
+                sp[i, 4] ? "(" sp[i, 4] ")" : "", m[i, 5], m[i, 6], m[i, 8], m[i, 7]
+        # 2 timer, 3 fair floor, 4 dialog floor, 5 meter
+        ro = ratio(m[5, 1], m[3, 1]); rs = ratio(m[5, 4], m[3, 4]); ru = ratio(m[5, 8], m[4, 8])
+        printf "\n| gaugelet.exe against | own CPU | session CPU | own USS |\n|---|---:|---:|---:|\n"
+        printf "| the fair floor, timer_only.exe times | %s (goal <= 1.1, %s) | %s (goal <= 1.05, %s) | %s |\n",
+            ro, goal(ro, 1.1), rs, goal(rs, 1.05), ratio(m[5, 8], m[3, 8])
+        printf "| the dialog floor, timer_only.exe dialog | %s | %s | %s (goal <= 1.3, %s) |\n",
+            ratio(m[5, 1], m[4, 1]), ratio(m[5, 4], m[4, 4]), ru, goal(ru, 1.3)
+        printf "| timer_only.exe | %s | %s | %s |\n", ratio(m[5, 1], m[2, 1]), ratio(m[5, 4], m[2, 4]), ratio(m[5, 8], m[2, 8])
+        printf "| xload | %s | %s | - |\n", ratio(m[5, 1], m[1, 1]), ratio(m[5, 4], m[1, 4])
 
         printf "\nOne frame change, ms of CPU (the difference to the same program with nothing changing, over %d changes)\n\n", s
         printf "| program | own | wineserver | explorer.exe | X server | together |\n|---|---:|---:|---:|---:|---:|\n"
-        split("4 2 6 5", pair, " ")
+        split("6 2 8 7", pair, " ")
         for (k = 1; k <= 3; k += 2) {
-            # ms a minute, one change a second
             a = pair[k]; b = pair[k + 1]
-            d1 = (own[a] - own[b]) / 60; d2 = (ws[a] - ws[b]) / 60
-            d3 = (ex[a] - ex[b]) / 60; d4 = (xs[a] - xs[b]) / 60
+            d1 = (m[a, 1] - m[b, 1]) / 60; d2 = (m[a, 2] - m[b, 2]) / 60
+            d3 = (m[a, 3] - m[b, 3]) / 60; d4 = (m[a, 5] - m[b, 5]) / 60
             total[k] = d1 + d2 + d3 + d4
             printf "| %s | %.2f | %.2f | %.2f | %.2f | %.2f |\n", name[a], d1, d2, d3, d4, total[k]
         }
         printf "\ngaugelet.exe / timer_only.exe per frame change: %s\n", ratio(total[3], total[1])
-        printf "\nFirst frame on screen after launch: xload %s s (window mapped), timer_only.exe %s s, gaugelet.exe %s s (window shows its icon)\n",
-            up_xload, up_timer, up_meter
+
+        nt = split(up_timer, ut, " "); nm = split(up_meter, um, " ")
+        mt = median(ut, nt); st = spread; mm = median(um, nm); sm = spread
+        printf "\nFirst on screen after launch, seconds, the median of %d launches each after the same preparation:\n", nt
+        printf "timer_only.exe its icon %.2f (%s); gaugelet.exe its first frame %.2f (%s), which comes at its second tick;\n", mt, st, mm, sm
+        printf "xload its window %s. gaugelet.exe after timer_only.exe: %.2f s (goal <= 2.1, %s)\n", up_xload, mm - mt,
+            mm - mt <= 2.1 ? "met" : "NOT met"
+
         printf "\nOne steady sample inside the meter, microseconds (median of 101 calls, each after a 50 ms pause)\n\n"
         printf "| one sample by the meter | of it, the Wine call for processor times | one message through the queue |\n|---:|---:|---:|\n"
         printf "| %.1f | %.1f | %.1f |\n", sample_us, times_us, message_us
         printf "\nOnce a second the sample costs %.1f ms a minute, %s times the own CPU of timer_only.exe; the Wine call alone %s times.\n",
-            sample_us * 60 / 1000, ratio(sample_us * 60 / 1000, own[2]), ratio(times_us * 60 / 1000, own[2])
+            sample_us * 60 / 1000, ratio(sample_us * 60 / 1000, m[2, 1]), ratio(times_us * 60 / 1000, m[2, 1])
     }'
