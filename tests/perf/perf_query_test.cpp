@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <tuple>
 
 #include "perf/processor_instances.h"
 #include "platform/processor_groups.h"
@@ -147,7 +148,7 @@ TEST_F(PerfQueryTest, AnnouncedStatisticStartsSamplesAndStops) {
 
 // Two groups of 40, as the kernel's group-aware call answers them: group g's
 // processor p has been idle 1000 x g + p units.
-TEST_F(PerfQueryTest, EveryGroupsProcessorsAreNumberedInOrderAndTotalIsTheMeanOfAll) {
+TEST(ProcessorGroups, EveryGroupsProcessorsAreNumberedInOrderAndTotalIsTheMeanOfAll) {
     const auto kernel = [](std::uint16_t group, std::vector<std::int64_t>& idle) {
         idle.clear();
         for (std::int64_t p = 0; p < 40; ++p) {
@@ -158,18 +159,12 @@ TEST_F(PerfQueryTest, EveryGroupsProcessorsAreNumberedInOrderAndTotalIsTheMeanOf
     std::vector<std::int64_t> idle;
     EXPECT_FALSE(ReadIdleOfEveryGroup(3, kernel, idle));  // a group that fails fails all
     ASSERT_TRUE(ReadIdleOfEveryGroup(2, kernel, idle));
-    perf::BlockSpec spec = OneObject(238, {});
-    spec.objects[0].counters.erase(spec.objects[0].counters.begin());
-    spec.objects[0].instances = perf::ProcessorInstances(idle);
-    Serve("238", perf::BuildPerfBlock(spec));
-
-    const std::pair<const char*, std::uint64_t> expected[] = {
-        {"0", 0}, {"40", 1000}, {"79", 1039}, {"_Total", 519}};
-    for (const auto& instance : expected) {
-        CPerfQuery query;
-        ASSERT_TRUE(query.Open("Processor", "% Processor Time", instance.first, ""));
-        EXPECT_EQ(NamesOf(query).size(), 81u);
-        EXPECT_EQ(SampleOf(query).value, instance.second) << instance.first;
+    const std::vector<perf::InstanceSpec> instances = perf::ProcessorInstances(idle);
+    ASSERT_EQ(instances.size(), 81u);
+    for (const auto& [at, name, idleTime] :
+         {std::tuple(0u, u"0", 0u), {40u, u"40", 1000u}, {79u, u"79", 1039u}, {80u, u"_Total", 519u}}) {
+        EXPECT_EQ(instances[at].name, name);
+        EXPECT_EQ(instances[at].values, std::vector<std::uint64_t>{idleTime}) << at;
     }
 }
 

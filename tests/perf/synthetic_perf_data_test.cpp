@@ -90,7 +90,8 @@ TEST_F(SyntheticPerfDataTest, ProcessesAreNamedByImageAndIdleAndTotalCountEveryP
 
 // The table, its key and value named in any case, is served whole where
 // the system's key is missing or its table lacks the standard names, and
-// passes through where it holds them.
+// passes through where it holds them. The key made up where the system
+// lacks it is read-only and closed once.
 TEST_F(SyntheticPerfDataTest, CounterTableLackingTheNamesIsServedWithThem) {
     const std::vector<std::string> standard = {"6", "% Processor Time", "230", "Process",
                                                "238", "Processor"};
@@ -110,60 +111,49 @@ TEST_F(SyntheticPerfDataTest, CounterTableLackingTheNamesIsServedWithThem) {
         EXPECT_TRUE(LocalMachineRegistryObject().GetStringList(
             "software\\MICROSOFT\\windows nt\\currentversion\\perflib\\009", "COUNTER", table));
         EXPECT_EQ(table, c.second);
+        win32::RegKey key = 0;
+        ASSERT_EQ(layer.OpenKey(win32::kRootLocalMachine, perf::kCounterTableKey, win32::kKeyRead, &key),
+                  win32::kErrorSuccess);
+        EXPECT_EQ(layer.SetValue(key, "Other", win32::kRegSz, nullptr, 0),
+                  c.first.empty() ? win32::kErrorAccessDenied : win32::kErrorSuccess);
+        EXPECT_EQ(layer.CloseKey(key), win32::kErrorSuccess);
+        EXPECT_EQ(layer.CloseKey(key), win32::kErrorInvalidHandle);
         EXPECT_EQ(system.OpenHandleCount(), 0);
     }
     SetRegistry(&m_synthetic);
 }
 
-// The key made up where the system lacks it is read-only and closed once.
-TEST_F(SyntheticPerfDataTest, MissingTableKeyIsReadOnlyAndClosedOnce) {
-    MemoryRegistry system;
-    SyntheticPerfData layer(system, m_system);
-    win32::RegKey key = 0;
-    ASSERT_EQ(layer.OpenKey(win32::kRootLocalMachine, perf::kCounterTableKey, win32::kKeyRead, &key),
-              win32::kErrorSuccess);
-    EXPECT_EQ(layer.SetValue(key, "Counter", win32::kRegSz, nullptr, 0), win32::kErrorAccessDenied);
-    EXPECT_EQ(layer.CloseKey(key), win32::kErrorSuccess);
-    EXPECT_EQ(layer.CloseKey(key), win32::kErrorInvalidHandle);
-}
-
 // Once an object's source is chosen it stays: a block of the other source's
 // shape would put stored positions on other instances.
 TEST_F(SyntheticPerfDataTest, AnObjectKeepsItsSourceAndAFailedReadFails) {
-    perf::BlockSpec spec = OneObject(238, {u"_Total"});
-    spec.objects.push_back(spec.objects[0]);
-    spec.objects[1].nameTitleIndex = 230;
-    const std::vector<std::uint8_t> own = perf::BuildPerfBlock(spec);
+    const auto own = [](const std::string& object) {
+        return Block(static_cast<std::uint32_t>(std::stoul(object)), {u"_Total"});
+    };
     std::int32_t answer = win32::kErrorSuccess;
-    MemoryRegistry system;
-    system.SetPerformanceDataHandler([&](auto&, auto&, auto&, std::uint32_t* type,
-                                         std::uint8_t* data, std::uint32_t* size) {
-        if (answer != win32::kErrorSuccess) {
-            return answer;
-        }
-        return AnswerQueryValue(own, win32::kRegBinary, size != nullptr ? *size : 0, type, data,
-                                size);
+    m_registry.SetPerformanceDataHandler([&](auto&, auto&, const std::string& name, std::uint32_t* type,
+                                             std::uint8_t* data, std::uint32_t* size) {
+        return answer != win32::kErrorSuccess ? answer
+                                              : AnswerQueryValue(own(name), win32::kRegBinary,
+                                                                 size != nullptr ? *size : 0, type, data, size);
     });
-    SyntheticPerfData layer(system, m_system);
     m_system.m_processes = {{4, u"System", 10}};  // either source can serve
     const std::int32_t kLost = win32::kErrorFileNotFound;
     const struct {
         const char* object;
         std::int32_t systemAnswer, status;
         bool systemsBlock;
-    } steps[] = {{"230", 0, 0, true},       {"230", kLost, kLost, false},
-                 {"230", 0, 0, true},       {"238", kLost, 0, false},
-                 {"238", 0, 0, false}};
+    } steps[] = {{"230", 0, 0, true}, {"230", kLost, kLost, false}, {"230", 0, 0, true},
+                 {"238", kLost, 0, false}, {"238", 0, 0, false}};
     for (const auto& step : steps) {
         answer = step.systemAnswer;
         std::vector<std::uint8_t> block(1u << 20);
         std::uint32_t size = static_cast<std::uint32_t>(block.size());
-        EXPECT_EQ(layer.QueryValue(win32::kRootPerformanceData, step.object, nullptr,
-                                   block.data(), &size),
+        EXPECT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, step.object, nullptr,
+                                         block.data(), &size),
                   step.status)
             << step.object;
         block.resize(step.status == win32::kErrorSuccess ? size : 0);
-        EXPECT_EQ(block == own, step.systemsBlock) << step.object;
+        EXPECT_EQ(block == own(step.object), step.systemsBlock) << step.object;
     }
 }
 
