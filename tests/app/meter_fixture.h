@@ -44,7 +44,7 @@ protected:
     }
     // A window takes with it everything it made.
     void TearDown() override {
-        EXPECT_EQ(pixels.LiveIcons() + pixels.LiveImageLists() + pixels.LiveBitmaps(), 0u);
+        EXPECT_EQ(pixels.Live(), 0u);
         EXPECT_EQ(pixels.BadReleases() + window.m_badMenuReleases, 0);
         EXPECT_EQ(registry.OpenHandleCount(), 0);
         EXPECT_EQ(g_nPerfDataUsers.load(), 0);
