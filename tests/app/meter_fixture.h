@@ -13,6 +13,7 @@
 #include "app/meter_ids.h"
 #include "perf/perf_block_builder.h"
 #include "perf/perf_layout.h"
+#include "perf/processor_instances.h"
 #include "res/resource_ids.h"
 #include "testing/fake_machine.h"
 
@@ -71,9 +72,8 @@ protected:
         object.nameTitleIndex = static_cast<std::uint32_t>(std::stoul(name));
         object.counters = {
             {6, processor ? perf::kCounterTypeTimer100NsInv : perf::kCounterTypeTimer100Ns}};
-        for (int cpu = 0; processor && cpu <= m_processors; ++cpu) {
-            object.instances.push_back(
-                {cpu < m_processors ? std::u16string(1, char16_t(u'0' + cpu)) : u"_Total", {m_idle}});
+        if (processor) {
+            object.instances = perf::ProcessorInstances(std::vector<std::int64_t>(m_processors, m_idle));
         }
         for (const Process& process : processor ? std::vector<Process>() : m_processes) {
             object.instances.push_back({{process.name.begin(), process.name.end()}, {process.time}});
@@ -99,7 +99,7 @@ protected:
     std::string Tick(int load) {
         if (load != kClockStill) {
             m_time += 1000;
-            m_idle += static_cast<std::uint64_t>(10 * (100 - load));
+            m_idle += 10 * (100 - load);
             for (Process& process : m_processes) {
                 process.time += static_cast<std::uint64_t>(10 * process.percent);
             }
@@ -143,7 +143,7 @@ protected:
     bool m_served = true;
     int m_reads = 0;
     std::int64_t m_time = 1000;
-    std::uint64_t m_idle = 0;
-    int m_processors = 1;
+    std::int64_t m_idle = 0;
+    std::size_t m_processors = 1;
     std::vector<Process> m_processes;
 };

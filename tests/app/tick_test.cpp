@@ -75,23 +75,20 @@ TEST_F(Meter, ALostMachineCostsOneCallAMinuteAndComesBackWithinOne) {
         EXPECT_EQ(Ticks(2, 50), (Lines{"-1 -1 r1 d0", "5 -1 r1 d1"}));
         registry.SetMachineAnswers(far, false);
         std::vector<int> attempts;
-        int calls = 0;
         for (int tick = 1; tick <= 24 * 3600; ++tick) {
             const int before = registry.BlockedCalls();
             window.Tick();
             if (registry.BlockedCalls() != before) {
                 attempts.push_back(tick);
-                calls += registry.BlockedCalls() - before;
             }
         }
         EXPECT_EQ(std::vector<int>(attempts.begin(), attempts.begin() + 8),
                   (std::vector<int>{1, 4, 10, 22, 46, 94, 154, 214}));
         EXPECT_EQ(attempts.size(), 1444u);
-        EXPECT_EQ(calls, 1444);
         EXPECT_EQ(Tip(), "gaugelet (\\\\" + std::string(40, 'f') + ") (no data)");
         OpenMenu(0);
         EXPECT_EQ(window.m_trackedProcessItems, Lines{});
-        EXPECT_EQ(registry.BlockedCalls(), calls);
+        EXPECT_EQ(registry.BlockedCalls(), 1444) << "one call an attempt, none by the menu";
         registry.SetMachineAnswers(far, true);
         int ticks = 0;
         for (; ticks < 70 && TrayFrame() != 5; ++ticks) {
