@@ -19,7 +19,7 @@ TEST_F(Meter, WindowAndFramesFollowTheDpi) {
             EXPECT_EQ(WindowAt(), "100,50 " + side + "x" + side) << c.dpi;
             Tick(0);
             Tick(100);
-            EXPECT_EQ(TrayIconPixels().width, c.tray);
+            EXPECT_EQ(pixels.IconOf(TrayIcon()->icon).width, c.tray);
             EXPECT_EQ(pixels.IconOf(window.m_staticIcons[IDC_METER]).width, c.side * 16 / 20);
 
             WindowRect suggested{500, 60, 0, 0};

@@ -126,10 +126,7 @@ protected:
     const RecordingShell::ShownIcon* TrayIcon() const {
         return shell.Find(RecordingWindow::kDialog, meter::kTaskIconId);
     }
-    MemoryPixels::Icon TrayIconPixels() const {
-        return pixels.IconOf(TrayIcon() ? TrayIcon()->icon : 0);
-    }
-    int TrayFrame() const { return TrayIconPixels().frame; }
+    int TrayFrame() const { return pixels.IconOf(TrayIcon() ? TrayIcon()->icon : 0).frame; }
     std::string Tip() const { return TrayIcon() == nullptr ? "(no icon)" : TrayIcon()->tip; }
     // "left,top widthxheight"
     std::string WindowAt() const {
