@@ -85,7 +85,6 @@ protected:
 
     void Run(const std::function<void(CGaugeletDlg&)>& script) {
         CGaugeletDlg dlg;
-        m_dlg = &dlg;
         window.m_script = [&](RecordingWindow&) { script(dlg); };
         dlg.DoModal();
     }
@@ -137,7 +136,6 @@ protected:
                std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
     }
 
-    CGaugeletDlg* m_dlg = nullptr;
     std::vector<std::uint8_t> m_block;
     bool m_served = true;
     int m_reads = 0;

@@ -55,16 +55,15 @@ protected:
 struct Sampled {
     bool ok = false;
     std::uint64_t value = 0;  // the first 8 bytes
-    std::uint32_t type = 0;
+    std::uint32_t type = 0, size = 0;
 };
 
 inline Sampled SampleOf(CPerfQuery& query) {
     Sampled sample;
     std::uint8_t* data = nullptr;
-    std::uint32_t size = 0;
-    sample.ok = query.Sample(data, size, sample.type);
+    sample.ok = query.Sample(data, sample.size, sample.type);
     if (sample.ok) {
-        std::memcpy(&sample.value, data, size < 8 ? size : 8);
+        std::memcpy(&sample.value, data, sample.size < 8 ? sample.size : 8);
         delete[] data;
     }
     return sample;
