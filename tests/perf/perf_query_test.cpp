@@ -289,9 +289,9 @@ TEST_F(SyntheticPerfDataTest, AnObjectKeepsItsSourceAndAFailedReadFails) {
     std::int32_t answer = win32::kErrorSuccess;
     m_registry.SetPerformanceDataHandler([&](auto&, auto&, const std::string& name, std::uint32_t* type,
                                              std::uint8_t* data, std::uint32_t* size) {
-        return answer != win32::kErrorSuccess ? answer
-                                              : AnswerQueryValue(own(name), win32::kRegBinary,
-                                                                 size != nullptr ? *size : 0, type, data, size);
+        return answer != win32::kErrorSuccess
+                   ? answer
+                   : AnswerQueryValue(own(name), win32::kRegBinary, size != nullptr ? *size : 0, type, data, size);
     });
     m_system.m_processes = {{4, u"System", 10}};  // either source can serve
     const std::int32_t kLost = win32::kErrorFileNotFound;
