@@ -78,10 +78,6 @@ public:
         m_keys.insert(id);
         m_values[id + "|" + Lower(name)] = Value{type, bytes};
     }
-    void PutString(const std::string& machine, win32::RegKey root, const std::string& subKey,
-                   const std::string& name, const std::string& text) {  // REG_SZ with its zero
-        Put(machine, root, subKey, name, win32::kRegSz, {text.c_str(), text.c_str() + text.size() + 1});
-    }
     void PutDword(const std::string& machine, win32::RegKey root, const std::string& subKey,
                   const std::string& name, std::uint32_t value) {
         Put(machine, root, subKey, name, win32::kRegDword,
@@ -103,6 +99,12 @@ public:
     }
     void SetMachineAnswers(const std::string& machine, bool answers) {
         m_machineAnswers[Lower(machine)] = answers;
+    }
+    // Another machine that answers, running the Windows version given ("4.0").
+    void AddMachine(const std::string& machine, const std::string& version) {
+        SetMachineAnswers(machine, true);
+        Put(machine, win32::kRootLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+            "CurrentVersion", win32::kRegSz, {version.c_str(), version.c_str() + version.size() + 1});
     }
 
     // Every call that reached a machine that does not answer: on a network

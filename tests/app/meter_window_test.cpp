@@ -60,12 +60,6 @@ protected:
                               static_cast<std::uint32_t>(value));
         }
     }
-    void Answering(const std::string& machine, const std::string& version) {
-        registry.SetMachineAnswers(machine, true);
-        registry.PutString(machine, win32::kRootLocalMachine,
-                           "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion",
-                           version);
-    }
 
     // The processors' idle time as "0" onwards and "_Total", or each process's time.
     std::vector<std::uint8_t> Block(const std::string& name) const {
@@ -191,7 +185,7 @@ TEST_F(Meter, StartsAsStoredWhereTheWindowCanBeSeen) {
 // A machine named on the command line is watched, its name in the tip; one
 // that does not answer is reported and the local one watched instead.
 TEST_F(Meter, TheCommandLineNamesTheMachineToWatch) {
-    Answering("\\\\box", "4.0");
+    registry.AddMachine("\\\\box", "4.0");
     const struct {
         const char *commandLine, *instance, *tip;
         Lines boxes;
@@ -331,7 +325,7 @@ TEST_F(Meter, NoDataShowsIdleAndSaysSoAndIsRefreshedEveryThirdTick) {
 // a step once it answers again.
 TEST_F(Meter, ALostMachineCostsOneCallAMinuteAndComesBackWithinOne) {
     const std::string far = "\\\\" + std::string(50, 'f');
-    Answering(far, "5.0");
+    registry.AddMachine(far, "5.0");
     CommandLineApp app(far);
     Run([&](CGaugeletDlg&) {
         EXPECT_EQ(Ticks(2, 50), (Lines{"-1 -1 r1 d0", "5 -1 r1 d1"}));

@@ -9,15 +9,13 @@
 
 namespace {
 
-const char kVersionKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 const char kAnnouncement[] = "System\\CurrentControlSet\\Control\\PerfStats\\Enum\\KERNEL\\CPUUsage";
 
 // The shared local root is held once per open query, one whose fetch failed
 // included; a remote root is the query's own, and a query of an unreachable
 // machine never reads the local data instead.
 TEST_F(PerfQueryTest, EachQueryHoldsTheLocalRootOnceAndOwnsItsRemoteRoot) {
-    m_registry.SetMachineAnswers("\\\\far", true);
-    m_registry.PutString("\\\\far", win32::kRootLocalMachine, kVersionKey, "CurrentVersion", "5.0");
+    m_registry.AddMachine("\\\\far", "5.0");
     Serve("230", Block(230, {u"far", u"_Total"}), "\\\\far");
     Serve("238", Block(238, {u"_Total"}));
     CPerfQuery meter, missing, late;
