@@ -173,20 +173,8 @@ protected:
         m_system.m_clock = {77, 3579545, 5000};
     }
 
-    // One sample of a query that must open, stamped with the system's clock.
-    Sampled OpenAndSample(const std::string& object, const std::string& instance) {
-        CPerfQuery query;
-        EXPECT_TRUE(query.Open(object, "% Processor Time", instance, "")) << object;
-        m_names = NamesOf(query);
-        const Sampled sample = SampleOf(query);
-        EXPECT_EQ(query.m_perfTime, 77);
-        EXPECT_EQ(query.m_perfFreq, 3579545);
-        EXPECT_EQ(query.m_perfTime100nSec, 5000);
-        return sample;
-    }
 
     SyntheticPerfData m_synthetic{m_registry, m_system};
-    std::vector<std::string> m_names;
 };
 
 // A caller that asks for the size first, or whose buffer is short, is told
@@ -228,12 +216,19 @@ TEST_F(SyntheticPerfDataTest, ProcessesAreNamedByImageAndIdleAndTotalCountEveryP
                  {"Process", "explorer", 30, perf::kCounterTypeTimer100Ns},
                  {"Process", ".hidden", 5, perf::kCounterTypeTimer100Ns}};
     for (const auto& c : cases) {
-        const Sampled sample = OpenAndSample(c.object, c.instance);
-        EXPECT_EQ(sample.value, c.value) << c.instance;
-        EXPECT_EQ(sample.type, c.type) << c.instance;
+        SCOPED_TRACE(c.instance);
+        CPerfQuery query;
+        ASSERT_TRUE(query.Open(c.object, "% Processor Time", c.instance, ""));
+        const Sampled sample = SampleOf(query);
+        EXPECT_EQ(std::tuple(sample.value, sample.type), std::tuple(c.value, c.type));
+        // Stamped with the system's clock.
+        EXPECT_EQ(std::tuple(query.m_perfTime, query.m_perfFreq, query.m_perfTime100nSec),
+                  std::tuple(77, 3579545, 5000));
     }
     EXPECT_EQ(Reads(), 2u);
-    EXPECT_EQ(m_names, (std::vector<std::string>{"Idle", "System", "explorer", ".hidden", "_Total"}));
+    CPerfQuery processes;
+    processes.Open("Process", "% Processor Time", "", "");
+    EXPECT_EQ(NamesOf(processes), (std::vector<std::string>{"Idle", "System", "explorer", ".hidden", "_Total"}));
 
     // What the kernel cannot tell is not made up.
     m_system.m_processes.clear();
