@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "perf/perf_layout.h"
 #include "taskicon/task_icon.h"
 #include "testing/fake_system.h"
 #include "testing/memory_pixels.h"
@@ -15,9 +16,6 @@
 #include "testing/recording_window.h"
 
 struct FakeMachine {
-    // The block for a title index, or null (or empty) where the object is missing.
-    using BlockSource = std::function<const std::vector<std::uint8_t>*(const std::string& name)>;
-
     FakeMachine() {
         SetRegistry(&registry);
         SetSystem(&system);
@@ -25,24 +23,20 @@ struct FakeMachine {
         SetShell(&shell);
         SetWindow(&window);
         RegisterTaskIconMessage();
-        registry.PutMultiString("", win32::kRootLocalMachine,
-                                "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009",
-                                "Counter",
+        registry.PutMultiString("", win32::kRootLocalMachine, perf::kCounterTableKey, perf::kCounterTableValue,
                                 {"6", "% Processor Time", "230", "Process", "238", "Processor"});
     }
 
-    // Serves the performance data as the real key does: ERROR_MORE_DATA with
-    // the size needed for a short buffer.
-    void ServeBlocks(BlockSource source) {
-        registry.SetPerformanceDataHandler([source](auto&, auto&, const std::string& name,
-                                                    std::uint32_t* type, std::uint8_t* data,
-                                                    std::uint32_t* size) {
-            const std::vector<std::uint8_t>* block = source(name);
-            if (block == nullptr || block->empty()) {
-                return win32::kErrorFileNotFound;
-            }
-            return AnswerQueryValue(*block, win32::kRegBinary, size != nullptr ? *size : 0, type,
-                                    data, size);
+    // Serves the block a source gives for a title index as the real key does:
+    // ERROR_MORE_DATA with the size needed for a short buffer, and
+    // ERROR_FILE_NOT_FOUND for an empty block, an object the system lacks.
+    void ServeBlocks(std::function<const std::vector<std::uint8_t>*(const std::string& name)> source) {
+        registry.SetPerformanceDataHandler([source](auto&, auto&, const std::string& name, std::uint32_t* type,
+                                                    std::uint8_t* data, std::uint32_t* size) {
+            const std::vector<std::uint8_t>& block = *source(name);
+            return block.empty() ? win32::kErrorFileNotFound
+                                 : AnswerQueryValue(block, win32::kRegBinary, size != nullptr ? *size : 0,
+                                                    type, data, size);
         });
     }
 

@@ -72,9 +72,8 @@ public:
         const auto found = m_icons.find(icon);
         return found == m_icons.end() ? Icon() : found->second;
     }
-    std::size_t LiveBitmaps() const { return m_bitmaps.size(); }
-    std::size_t LiveIcons() const { return m_icons.size(); }
-    std::size_t LiveImageLists() const { return m_lists.size(); }
+    // Bitmaps, image lists and icons made and not yet released.
+    std::size_t Live() const { return m_bitmaps.size() + m_lists.size() + m_icons.size(); }
     // Releases of a handle that was not live: freed twice, or never made.
     int BadReleases() const { return m_badReleases; }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,11 +34,8 @@ public:
     std::int32_t QueryValue(win32::RegKey key, const std::string& name, std::uint32_t* type,
                             std::uint8_t* data, std::uint32_t* size) override {
         Handle handle;
-        if (!Resolve(key, "", handle)) {
-            return win32::kErrorInvalidHandle;
-        }
-        if (!Answers(handle.machine)) {
-            return kErrorBadNetPath;
+        if (const std::int32_t status = Reach(key, "", handle); status != win32::kErrorSuccess) {
+            return status;
         }
         if (IsSpecialRoot(handle.root)) {
             m_specialReads.push_back(handle.path + "\\" + name);
@@ -45,25 +43,18 @@ public:
         if (handle.root == win32::kRootPerformanceData && m_perfHandler) {
             return m_perfHandler(handle.machine, handle.path, name, type, data, size);
         }
-        const auto keyFound = m_keys.find(Id(handle));
-        if (keyFound == m_keys.end()) {
-            return win32::kErrorFileNotFound;
-        }
-        const auto valueFound = keyFound->second.find(Lower(name));
-        if (valueFound == keyFound->second.end()) {
-            return win32::kErrorFileNotFound;
-        }
-        const Value& value = valueFound->second;
-        return AnswerQueryValue(value.bytes, value.type, size != nullptr ? *size : 0, type, data,
-                                size);
+        const auto found = m_values.find(Id(handle) + "|" + Lower(name));
+        return found == m_values.end() ? win32::kErrorFileNotFound
+                                       : AnswerQueryValue(found->second.bytes, found->second.type,
+                                                          size != nullptr ? *size : 0, type, data, size);
     }
     std::int32_t SetValue(win32::RegKey key, const std::string& name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) override {
         Handle handle;
-        if (!Resolve(key, "", handle)) {
-            return win32::kErrorInvalidHandle;
+        if (const std::int32_t status = Reach(key, "", handle); status != win32::kErrorSuccess) {
+            return status;
         }
-        m_keys[Id(handle)][Lower(name)] = Value{type, std::vector<std::uint8_t>(data, data + size)};
+        m_values[Id(handle) + "|" + Lower(name)] = Value{type, std::vector<std::uint8_t>(data, data + size)};
         ++m_writeCount;
         return win32::kErrorSuccess;
     }
@@ -83,11 +74,9 @@ public:
     // Test set-up, without handles and outside the write count.
     void Put(const std::string& machine, win32::RegKey root, const std::string& subKey,
              const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& bytes) {
-        m_keys[Id(Handle{machine, root, Lower(subKey)})][Lower(name)] = Value{type, bytes};
-    }
-    void PutString(const std::string& machine, win32::RegKey root, const std::string& subKey,
-                   const std::string& name, const std::string& text) {  // REG_SZ with its zero
-        Put(machine, root, subKey, name, win32::kRegSz, {text.c_str(), text.c_str() + text.size() + 1});
+        const std::string id = Id(Handle{machine, root, Lower(subKey)});
+        m_keys.insert(id);
+        m_values[id + "|" + Lower(name)] = Value{type, bytes};
     }
     void PutDword(const std::string& machine, win32::RegKey root, const std::string& subKey,
                   const std::string& name, std::uint32_t value) {
@@ -97,12 +86,12 @@ public:
     }
     void PutMultiString(const std::string& machine, win32::RegKey root, const std::string& subKey,
                         const std::string& name, const std::vector<std::string>& strings) {
-        std::vector<std::uint8_t> bytes;
+        std::string bytes;
         for (const std::string& text : strings) {
-            bytes.insert(bytes.end(), text.c_str(), text.c_str() + text.size() + 1);
+            bytes += text + '\0';
         }
-        bytes.push_back(0);
-        Put(machine, root, subKey, name, win32::kRegMultiSz, bytes);
+        Put(machine, root, subKey, name, win32::kRegMultiSz,
+            {bytes.c_str(), bytes.c_str() + bytes.size() + 1});
     }
 
     void SetPerformanceDataHandler(PerformanceDataHandler handler) {
@@ -110,6 +99,12 @@ public:
     }
     void SetMachineAnswers(const std::string& machine, bool answers) {
         m_machineAnswers[Lower(machine)] = answers;
+    }
+    // Another machine that answers, running the Windows version given ("4.0").
+    void AddMachine(const std::string& machine, const std::string& version) {
+        SetMachineAnswers(machine, true);
+        Put(machine, win32::kRootLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+            "CurrentVersion", win32::kRegSz, {version.c_str(), version.c_str() + version.size() + 1});
     }
 
     // Every call that reached a machine that does not answer: on a network
@@ -160,30 +155,29 @@ private:
         return false;
     }
 
-    bool Resolve(win32::RegKey key, const std::string& subKey, Handle& out) const {
+    // The key below a handle, and whether it can be reached: a bad handle, or
+    // a machine that does not answer, cannot.
+    std::int32_t Reach(win32::RegKey key, const std::string& subKey, Handle& out) {
         const auto found = m_handles.find(key);
         if (IsPredefinedKey(key)) {
             out = Handle{"", key, ""};
         } else if (found != m_handles.end()) {
             out = found->second;
         } else {
-            return false;
+            return win32::kErrorInvalidHandle;
         }
         out.path = Lower(out.path.empty() || subKey.empty() ? out.path + subKey
                                                             : out.path + "\\" + subKey);
-        return true;
+        return Answers(out.machine) ? win32::kErrorSuccess : kErrorBadNetPath;
     }
     std::int32_t Open(win32::RegKey root, const std::string& subKey, bool create,
                       win32::RegKey* result) {
         Handle handle;
-        if (!Resolve(root, subKey, handle)) {
-            return win32::kErrorInvalidHandle;
-        }
-        if (!Answers(handle.machine)) {
-            return kErrorBadNetPath;
+        if (const std::int32_t status = Reach(root, subKey, handle); status != win32::kErrorSuccess) {
+            return status;
         }
         if (create) {
-            m_keys[Id(handle)];
+            m_keys.insert(Id(handle));
         } else if (!IsSpecialRoot(handle.root) && !handle.path.empty() &&
                    m_keys.count(Id(handle)) == 0) {
             return win32::kErrorFileNotFound;
@@ -197,7 +191,8 @@ private:
         return m_nextHandle;
     }
 
-    std::map<std::string, std::map<std::string, Value>> m_keys;  // by Id, value name
+    std::set<std::string> m_keys;             // by Id
+    std::map<std::string, Value> m_values;  // by Id and value name
     std::map<win32::RegKey, Handle> m_handles;
     win32::RegKey m_nextHandle = 0x1000;
     std::map<std::string, bool> m_machineAnswers;

@@ -26,9 +26,7 @@ public:
         m_boxes.clear();
         sink.Attach(kDialog);
         Send(win32::kWmInitDialog);
-        if (m_script) {
-            m_script(*this);
-        }
+        m_script(*this);
         Send(win32::kWmDestroy);
         m_timers.clear();
         return m_endResult;

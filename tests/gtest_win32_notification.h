@@ -3,8 +3,7 @@
 #pragma once
 #include <windows.h>
 
-namespace testing {
-namespace internal {
+namespace testing::internal {
 
 class Notification {
 public:
@@ -19,5 +18,4 @@ private:
     HANDLE m_event;
 };
 
-}  // namespace internal
-}  // namespace testing
+}  // namespace testing::internal

@@ -5,14 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "perf/perf_query.h"
 #include "perf/synthetic_perf_data.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
+#include "tests/perf/perf_fixture.h"
 
 namespace {
 
@@ -23,19 +22,13 @@ DWORD WINAPI Spin(void* stop) {
 }
 
 struct Reading {
-    std::int64_t counter = 0, time100ns = 0, perfTime = 0;
+    std::int64_t counter, time100ns, perfTime;
 };
 
 Reading Take(CPerfQuery& query) {
-    std::uint8_t* data = nullptr;
-    std::uint32_t size = 0, type = 0;
-    EXPECT_TRUE(query.Sample(data, size, type));
-    Reading reading{0, query.m_perfTime100nSec, query.m_perfTime};
-    if (data != nullptr && size == 8) {
-        std::memcpy(&reading.counter, data, 8);
-    }
-    delete[] data;
-    return reading;
+    const Sampled sample = SampleOf(query);
+    EXPECT_EQ(sample.size, 8u);
+    return {static_cast<std::int64_t>(sample.value), query.m_perfTime100nSec, query.m_perfTime};
 }
 
 // Percent of the elapsed time the counter rose by; the block's two clocks

@@ -14,21 +14,15 @@
 #include "testing/fake_system.h"
 #include "testing/memory_registry.h"
 
-// Instance i of the object holds i in "% User Time" and "% Processor Time".
-inline perf::BlockSpec OneObject(std::uint32_t index, const std::vector<std::u16string>& names) {
+// One object whose instance i holds i in "% User Time" and "% Processor Time".
+inline std::vector<std::uint8_t> Block(std::uint32_t index, const std::vector<std::u16string>& names) {
     perf::ObjectSpec object;
     object.nameTitleIndex = index;
-    object.counters = {{142, perf::kCounterTypeTimer100Ns, 8},
-                       {6, perf::kCounterTypeTimer100NsInv, 8}};
+    object.counters = {{142, perf::kCounterTypeTimer100Ns, 8}, {6, perf::kCounterTypeTimer100NsInv, 8}};
     for (std::size_t i = 0; i < names.size(); ++i) {
         object.instances.push_back({names[i], {i, i}});
     }
-    return {7, 10000000, 1000, {object}};
-}
-
-inline std::vector<std::uint8_t> Block(std::uint32_t index,
-                                       const std::vector<std::u16string>& names) {
-    return perf::BuildPerfBlock(OneObject(index, names));
+    return perf::BuildPerfBlock({7, 10000000, 1000, {object}});
 }
 
 class PerfQueryTest : public ::testing::Test {
@@ -61,16 +55,15 @@ protected:
 struct Sampled {
     bool ok = false;
     std::uint64_t value = 0;  // the first 8 bytes
-    std::uint32_t type = 0;
+    std::uint32_t type = 0, size = 0;
 };
 
 inline Sampled SampleOf(CPerfQuery& query) {
     Sampled sample;
     std::uint8_t* data = nullptr;
-    std::uint32_t size = 0;
-    sample.ok = query.Sample(data, size, sample.type);
+    sample.ok = query.Sample(data, sample.size, sample.type);
     if (sample.ok) {
-        std::memcpy(&sample.value, data, size < 8 ? size : 8);
+        std::memcpy(&sample.value, data, sample.size < 8 ? sample.size : 8);
         delete[] data;
     }
     return sample;

@@ -1,20 +1,21 @@
 #include <algorithm>
+#include <tuple>
 
 #include "perf/processor_instances.h"
+#include "perf/synthetic_perf_data.h"
 #include "platform/processor_groups.h"
+#include "registry/registry_object.h"
 #include "tests/perf/perf_fixture.h"
 
 namespace {
 
-const char kVersionKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 const char kAnnouncement[] = "System\\CurrentControlSet\\Control\\PerfStats\\Enum\\KERNEL\\CPUUsage";
 
 // The shared local root is held once per open query, one whose fetch failed
 // included; a remote root is the query's own, and a query of an unreachable
 // machine never reads the local data instead.
 TEST_F(PerfQueryTest, EachQueryHoldsTheLocalRootOnceAndOwnsItsRemoteRoot) {
-    m_registry.SetMachineAnswers("\\\\far", true);
-    m_registry.PutString("\\\\far", win32::kRootLocalMachine, kVersionKey, "CurrentVersion", "5.0");
+    m_registry.AddMachine("\\\\far", "5.0");
     Serve("230", Block(230, {u"far", u"_Total"}), "\\\\far");
     Serve("238", Block(238, {u"_Total"}));
     CPerfQuery meter, missing, late;
@@ -30,13 +31,12 @@ TEST_F(PerfQueryTest, EachQueryHoldsTheLocalRootOnceAndOwnsItsRemoteRoot) {
     EXPECT_EQ(g_nPerfDataUsers.load(), 2);
 }
 
-TEST_F(PerfQueryTest, InstanceNamesFollowTheBlockAndDuplicatesBindTheLast) {
+TEST_F(PerfQueryTest, InstanceNamesFollowTheBlock) {
     Serve("230", Block(230, {u"app", u"_total", u"app", u"\u0141b"}));
     CPerfQuery query;
     EXPECT_FALSE(query.Open("Process", "% Processor Time", "", ""));
     EXPECT_EQ(NamesOf(query), (std::vector<std::string>{"app", "_total", "app", "Ab"}));
     EXPECT_TRUE(query.Open("Process", "% Processor Time", "app", ""));
-    EXPECT_EQ(SampleOf(query).value, 2u);
     // An unknown counter leaves the names of the last successful walk.
     EXPECT_FALSE(query.Open("Process", "% processor time", "app", ""));
     EXPECT_EQ(NamesOf(query).size(), 4u);
@@ -105,9 +105,9 @@ TEST_F(PerfQueryTest, LargeBlocksGrowInFewRoundsUpToACap) {
     EXPECT_EQ(Reads(), 3u + 2u);
 }
 
-// The 9x statistic, local or on a remote 9x machine: announced, it is
-// started when opened, sampled as 4 bytes and stopped with its query, and
-// read from a machine that answers only later.
+// The 9x statistic, local, on a remote 9x machine, and on one that answers
+// only later: announced, it is started, sampled as 4 bytes and stopped with
+// its query.
 TEST_F(PerfQueryTest, AnnouncedStatisticStartsSamplesAndStops) {
     const auto reads = [this](const std::string& what) {
         const std::vector<std::string>& log = m_registry.SpecialReadLog();
@@ -115,14 +115,15 @@ TEST_F(PerfQueryTest, AnnouncedStatisticStartsSamplesAndStops) {
     };
     m_system.m_platformId = FakeSystem::kPlatformWindows9x;
     m_registry.SetMachineAnswers("\\\\old", true);
-    for (const std::string machine : {"", "\\\\old"}) {
+    for (const std::string machine : {"", "\\\\old", "\\\\late"}) {
         SCOPED_TRACE(machine);
-        EXPECT_FALSE(CPerfQuery().Open("KERNEL", "CPUUsage", "", machine)) << "not announced";
-        m_registry.PutDword(machine, win32::kRootLocalMachine, kAnnouncement, "Name", 1);
         const auto starts = reads("startstat"), stops = reads("stopstat");
         {
             CPerfQuery query;
-            ASSERT_TRUE(query.Open("KERNEL", "CPUUsage", "", machine));
+            EXPECT_FALSE(query.Open("KERNEL", "CPUUsage", "", machine)) << "not announced or not answering";
+            m_registry.SetMachineAnswers(machine, true);
+            m_registry.PutDword(machine, win32::kRootLocalMachine, kAnnouncement, "Name", 1);
+            ASSERT_TRUE(query.Refresh() && query.m_bOpen);
             EXPECT_GT(reads("startstat"), starts);
             for (const std::size_t size : {4u, 2u, 8u}) {
                 m_registry.Put(machine, win32::kRootDynData, "PerfStats\\StatData",
@@ -134,20 +135,11 @@ TEST_F(PerfQueryTest, AnnouncedStatisticStartsSamplesAndStops) {
         }
         EXPECT_GT(reads("stopstat"), stops);
     }
-    // One that did not answer when opened is read once it does.
-    CPerfQuery late;
-    EXPECT_FALSE(late.Open("KERNEL", "CPUUsage", "", "\\\\old9x"));
-    m_registry.SetMachineAnswers("\\\\old9x", true);
-    m_registry.PutDword("\\\\old9x", win32::kRootLocalMachine, kAnnouncement, "Name", 1);
-    m_registry.Put("\\\\old9x", win32::kRootDynData, "PerfStats\\StatData", "KERNEL\\CPUUsage",
-                   win32::kRegBinary, {7, 0, 0, 0});
-    EXPECT_TRUE(late.Refresh() && late.m_bOpen);
-    EXPECT_EQ(SampleOf(late).value, 7u);
 }
 
 // Two groups of 40, as the kernel's group-aware call answers them: group g's
 // processor p has been idle 1000 x g + p units.
-TEST_F(PerfQueryTest, EveryGroupsProcessorsAreNumberedInOrderAndTotalIsTheMeanOfAll) {
+TEST(ProcessorGroups, EveryGroupsProcessorsAreNumberedInOrderAndTotalIsTheMeanOfAll) {
     const auto kernel = [](std::uint16_t group, std::vector<std::int64_t>& idle) {
         idle.clear();
         for (std::int64_t p = 0; p < 40; ++p) {
@@ -158,18 +150,160 @@ TEST_F(PerfQueryTest, EveryGroupsProcessorsAreNumberedInOrderAndTotalIsTheMeanOf
     std::vector<std::int64_t> idle;
     EXPECT_FALSE(ReadIdleOfEveryGroup(3, kernel, idle));  // a group that fails fails all
     ASSERT_TRUE(ReadIdleOfEveryGroup(2, kernel, idle));
-    perf::BlockSpec spec = OneObject(238, {});
-    spec.objects[0].counters.erase(spec.objects[0].counters.begin());
-    spec.objects[0].instances = perf::ProcessorInstances(idle);
-    Serve("238", perf::BuildPerfBlock(spec));
+    const std::vector<perf::InstanceSpec> instances = perf::ProcessorInstances(idle);
+    ASSERT_EQ(instances.size(), 81u);
+    for (const auto& [at, name, idleTime] :
+         {std::tuple(0u, u"0", 0u), {40u, u"40", 1000u}, {79u, u"79", 1039u}, {80u, u"_Total", 519u}}) {
+        EXPECT_EQ(instances[at].name, name);
+        EXPECT_EQ(instances[at].values, std::vector<std::uint64_t>{idleTime}) << at;
+    }
+}
 
-    const std::pair<const char*, std::uint64_t> expected[] = {
-        {"0", 0}, {"40", 1000}, {"79", 1039}, {"_Total", 519}};
-    for (const auto& instance : expected) {
+// The performance data made from the kernel's times, over the in-memory
+// registry and a system whose times the test chooses.
+class SyntheticPerfDataTest : public PerfQueryTest {
+protected:
+    void SetUp() override {
+        PerfQueryTest::SetUp();
+        SetRegistry(&m_synthetic);
+        // What Wine's registry serves: blocks that hold no object.
+        Serve("238", perf::BuildPerfBlock(perf::BlockSpec{}));
+        Serve("230", perf::BuildPerfBlock(perf::BlockSpec{}));
+        m_system.m_processorIdle = {400, 600};
+        m_system.m_clock = {77, 3579545, 5000};
+    }
+
+
+    SyntheticPerfData m_synthetic{m_registry, m_system};
+};
+
+// A caller that asks for the size first, or whose buffer is short, is told
+// the size of the whole block; a buffer without a size is refused.
+TEST_F(SyntheticPerfDataTest, ShortBuffersAskForTheWholeValue) {
+    std::uint32_t needed = 0;
+    ASSERT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", nullptr, nullptr, &needed),
+              win32::kErrorSuccess);
+    std::vector<std::uint8_t> block(needed);
+    EXPECT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", nullptr, block.data(),
+                                     nullptr),
+              win32::kErrorInvalidParameter);
+    for (const std::uint32_t capacity : {16u, needed}) {
+        std::uint32_t size = capacity;
+        EXPECT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, "238", nullptr,
+                                         block.data(), &size),
+                  capacity < needed ? win32::kErrorMoreData : win32::kErrorSuccess);
+        EXPECT_EQ(size, needed);
+    }
+}
+
+// Idle is the processors' idle time and the processors' _Total their mean;
+// the unnamed process counts in the processes' total only. The system's
+// empty blocks are read once.
+TEST_F(SyntheticPerfDataTest, ProcessesAreNamedByImageAndIdleAndTotalCountEveryProcessor) {
+    m_system.m_processes = {{0, u"", 999},
+                            {4, u"System", 10},
+                            {88, u"C:\\Windows\\explorer.exe", 30},
+                            {90, u".hidden", 5},
+                            {91, u"", 7}};
+    const struct {
+        const char *object, *instance;
+        std::uint64_t value;
+        std::uint32_t type;
+    } cases[] = {{"Processor", "_Total", 500, perf::kCounterTypeTimer100NsInv},
+                 {"Processor", "1", 600, perf::kCounterTypeTimer100NsInv},
+                 {"Process", "_Total", 1000 + 10 + 30 + 5 + 7, perf::kCounterTypeTimer100Ns},
+                 {"Process", "Idle", 1000, perf::kCounterTypeTimer100Ns},
+                 {"Process", "explorer", 30, perf::kCounterTypeTimer100Ns},
+                 {"Process", ".hidden", 5, perf::kCounterTypeTimer100Ns}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.instance);
         CPerfQuery query;
-        ASSERT_TRUE(query.Open("Processor", "% Processor Time", instance.first, ""));
-        EXPECT_EQ(NamesOf(query).size(), 81u);
-        EXPECT_EQ(SampleOf(query).value, instance.second) << instance.first;
+        ASSERT_TRUE(query.Open(c.object, "% Processor Time", c.instance, ""));
+        const Sampled sample = SampleOf(query);
+        EXPECT_EQ(std::tuple(sample.value, sample.type), std::tuple(c.value, c.type));
+        // Stamped with the system's clock.
+        EXPECT_EQ(std::tuple(query.m_perfTime, query.m_perfFreq, query.m_perfTime100nSec),
+                  std::tuple(77, 3579545, 5000));
+    }
+    EXPECT_EQ(Reads(), 2u);
+    CPerfQuery processes;
+    processes.Open("Process", "% Processor Time", "", "");
+    EXPECT_EQ(NamesOf(processes), (std::vector<std::string>{"Idle", "System", "explorer", ".hidden", "_Total"}));
+
+    // What the kernel cannot tell is not made up.
+    m_system.m_processes.clear();
+    EXPECT_FALSE(CPerfQuery().Open("Process", "% Processor Time", "_Total", ""));
+    m_system.m_processes = {{4, u"System", 10}};
+    m_system.m_processorIdle.clear();
+    EXPECT_FALSE(CPerfQuery().Open("Process", "% Processor Time", "_Total", ""));
+}
+
+// The table, its key and value named in any case, is served whole where
+// the system's key is missing or its table lacks the standard names, and
+// passes through where it holds them. The key made up where the system
+// lacks it is read-only and closed once.
+TEST_F(SyntheticPerfDataTest, CounterTableLackingTheNamesIsServedWithThem) {
+    const std::vector<std::string> standard = {"6", "% Processor Time", "230", "Process",
+                                               "238", "Processor"};
+    std::vector<std::string> local = standard;
+    local.insert(local.end(), {"1000", "Local Name"});
+    const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
+        {{}, standard}, {{"1", "1847"}, standard}, {local, local}};
+    for (const auto& c : cases) {
+        MemoryRegistry system;
+        if (!c.first.empty()) {
+            system.PutMultiString("", win32::kRootLocalMachine, perf::kCounterTableKey,
+                                  perf::kCounterTableValue, c.first);
+        }
+        SyntheticPerfData layer(system, m_system);
+        SetRegistry(&layer);
+        std::vector<std::string> table;
+        EXPECT_TRUE(LocalMachineRegistryObject().GetStringList(
+            "software\\MICROSOFT\\windows nt\\currentversion\\perflib\\009", "COUNTER", table));
+        EXPECT_EQ(table, c.second);
+        win32::RegKey key = 0;
+        ASSERT_EQ(layer.OpenKey(win32::kRootLocalMachine, perf::kCounterTableKey, win32::kKeyRead, &key),
+                  win32::kErrorSuccess);
+        EXPECT_EQ(layer.SetValue(key, "Other", win32::kRegSz, nullptr, 0),
+                  c.first.empty() ? win32::kErrorAccessDenied : win32::kErrorSuccess);
+        EXPECT_EQ(layer.CloseKey(key), win32::kErrorSuccess);
+        EXPECT_EQ(layer.CloseKey(key), win32::kErrorInvalidHandle);
+        EXPECT_EQ(system.OpenHandleCount(), 0);
+    }
+    SetRegistry(&m_synthetic);
+}
+
+// Once an object's source is chosen it stays: a block of the other source's
+// shape would put stored positions on other instances.
+TEST_F(SyntheticPerfDataTest, AnObjectKeepsItsSourceAndAFailedReadFails) {
+    const auto own = [](const std::string& object) {
+        return Block(static_cast<std::uint32_t>(std::stoul(object)), {u"_Total"});
+    };
+    std::int32_t answer = win32::kErrorSuccess;
+    m_registry.SetPerformanceDataHandler([&](auto&, auto&, const std::string& name, std::uint32_t* type,
+                                             std::uint8_t* data, std::uint32_t* size) {
+        return answer != win32::kErrorSuccess
+                   ? answer
+                   : AnswerQueryValue(own(name), win32::kRegBinary, size != nullptr ? *size : 0, type, data, size);
+    });
+    m_system.m_processes = {{4, u"System", 10}};  // either source can serve
+    const std::int32_t kLost = win32::kErrorFileNotFound;
+    const struct {
+        const char* object;
+        std::int32_t systemAnswer, status;
+        bool systemsBlock;
+    } steps[] = {{"230", 0, 0, true}, {"230", kLost, kLost, false}, {"230", 0, 0, true},
+                 {"238", kLost, 0, false}, {"238", 0, 0, false}};
+    for (const auto& step : steps) {
+        answer = step.systemAnswer;
+        std::vector<std::uint8_t> block(1u << 20);
+        std::uint32_t size = static_cast<std::uint32_t>(block.size());
+        EXPECT_EQ(m_synthetic.QueryValue(win32::kRootPerformanceData, step.object, nullptr,
+                                         block.data(), &size),
+                  step.status)
+            << step.object;
+        block.resize(step.status == win32::kErrorSuccess ? size : 0);
+        EXPECT_EQ(block == own(step.object), step.systemsBlock) << step.object;
     }
 }
 

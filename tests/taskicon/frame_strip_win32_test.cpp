@@ -20,19 +20,13 @@ namespace {
 constexpr ColorRef kKey = Rgb(0, 128, 128);
 constexpr ColorRef kHidden = 0xFF000000u;  // a pixel the mask hides
 
-struct IconPixels {
-    int width = 0;
-    std::vector<ColorRef> pixels;  // top row first
-    ColorRef At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
-};
-
-// Reads a square icon back and destroys it; no pixels when it cannot be read.
-IconPixels TakeIcon(IconHandle handle) {
-    IconPixels icon;
+// Reads a square icon back, top row first, and destroys it; no pixels when
+// it cannot be read.
+std::vector<ColorRef> TakeIcon(IconHandle handle) {
     ICONINFO info;
     BITMAP mask;
     if (handle == 0 || !GetIconInfo(reinterpret_cast<HICON>(handle), &info)) {
-        return icon;
+        return {};
     }
     const int side = GetObjectA(info.hbmMask, sizeof(mask), &mask) != 0 ? mask.bmWidth : 0;
     BITMAPINFO top{{sizeof(BITMAPINFOHEADER), side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
@@ -48,13 +42,13 @@ IconPixels TakeIcon(IconHandle handle) {
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     DestroyIcon(reinterpret_cast<HICON>(handle));
+    std::vector<ColorRef> pixels;
     for (std::size_t i = 0; ok && i < colour.size(); ++i) {
         const DWORD c = colour[i];
-        const ColorRef shown = Rgb(c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF);
-        icon.pixels.push_back((hidden[i] & 0xFFFFFFu) != 0 ? kHidden : shown);
+        pixels.push_back((hidden[i] & 0xFFFFFFu) != 0 ? kHidden
+                                                      : Rgb(c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF));
     }
-    icon.width = ok ? side : 0;
-    return icon;
+    return pixels;
 }
 
 // Files store blue first.
@@ -145,13 +139,14 @@ TEST(FrameStrip, KeyColourIsTransparentAndOtherColoursStayAtEverySize) {
         pixels.DeleteBitmap(bitmap);
         ASSERT_EQ(strip.GetFrameCount(), skin.frames);
         for (int k = 0; k < skin.frames; ++k) {
-            const IconPixels icon = TakeIcon(strip.GetFrameIcon(k));
-            ASSERT_EQ(icon.width, skin.size);
+            const std::vector<ColorRef> icon = TakeIcon(strip.GetFrameIcon(k));
+            ASSERT_EQ(icon.size(), static_cast<std::size_t>(skin.size * skin.size));
             for (int y = 0; y < skin.size; ++y) {
                 for (int x = 0; x < skin.size; ++x) {
                     const ColorRef want =
                         source(16 * k + Nearest(x, skin.size), Nearest(y, skin.size));
-                    ASSERT_EQ(icon.At(x, y), want == kKey ? kHidden : want)
+                    ASSERT_EQ(icon[static_cast<std::size_t>(y * skin.size + x)],
+                              want == kKey ? kHidden : want)
                         << "frame " << k << " at " << x << "," << y;
                 }
             }
