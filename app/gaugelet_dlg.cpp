@@ -247,7 +247,7 @@ bool CGaugeletDlg::OnMessage(std::uint32_t message, std::uintptr_t wParam, std::
         return true;
     case win32::kWmTimer:
         OnTimer(static_cast<std::uint32_t>(wParam));
-        return false;
+        return true;
     case win32::kWmLButtonDown:
         OnLButtonDown();
         return false;

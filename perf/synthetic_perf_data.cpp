@@ -1,6 +1,7 @@
 #include "perf/synthetic_perf_data.h"
 
 #include <cctype>
+#include <cstddef>
 #include <cstring>
 
 #include "perf/perf_block_builder.h"
@@ -99,6 +100,28 @@ perf::BlockSpec StampedBlock(SystemApi& system) {
     spec.perfFreq = clock.frequency;
     spec.perfTime100nSec = clock.time100ns;
     return spec;
+}
+
+// Where the first counter's value of each instance lies in a block of one
+// object laid out by the builder.
+std::vector<std::size_t> ValueOffsets(const std::vector<std::uint8_t>& block) {
+    perf::PerfObjectType object{};
+    perf::PerfCounterDefinition counter{};
+    const std::size_t objectAt = sizeof(perf::PerfDataBlock);
+    std::memcpy(&object, block.data() + objectAt, sizeof(object));
+    std::memcpy(&counter, block.data() + objectAt + object.HeaderLength, sizeof(counter));
+    std::vector<std::size_t> offsets;
+    std::size_t at = objectAt + object.DefinitionLength;
+    for (std::int32_t i = 0; i < object.NumInstances; ++i) {
+        perf::PerfInstanceDefinition instance{};
+        perf::PerfCounterBlock counters{};
+        std::memcpy(&instance, block.data() + at, sizeof(instance));
+        const std::size_t counterBlock = at + instance.ByteLength;
+        std::memcpy(&counters, block.data() + counterBlock, sizeof(counters));
+        offsets.push_back(counterBlock + counter.CounterOffset);
+        at = counterBlock + counters.ByteLength;
+    }
+    return offsets;
 }
 
 perf::InstanceSpec Instance(std::u16string name, std::int64_t value) {
@@ -242,7 +265,7 @@ std::int32_t SyntheticPerfData::Serve(Served what, win32::RegKey key, const std:
                                       std::uint32_t* size) {
     const std::uint32_t capacity = size != nullptr ? *size : 0;
     const std::uint32_t valueType = what == kCounterTable ? win32::kRegMultiSz : win32::kRegBinary;
-    std::vector<std::uint8_t> value;
+    const std::vector<std::uint8_t>& value = m_made[what];
     // A system whose counter-name table lacks the standard names serves no
     // such object either, and asking costs: Wine loads its performance
     // providers for it, and the printing back end with them.
@@ -251,7 +274,7 @@ std::int32_t SyntheticPerfData::Serve(Served what, win32::RegKey key, const std:
         m_systemAnswer[what] = SystemAnswer::kLacks;
     }
     if (m_systemAnswer[what] == SystemAnswer::kLacks) {
-        return Make(what, value) ? AnswerQueryValue(value, valueType, capacity, type, data, size)
+        return Make(what) ? AnswerQueryValue(value, valueType, capacity, type, data, size)
                                  : m_registry.QueryValue(key, name, type, data, size);
     }
     const std::int32_t status = m_registry.QueryValue(key, name, type, data, size);
@@ -270,7 +293,7 @@ std::int32_t SyntheticPerfData::Serve(Served what, win32::RegKey key, const std:
     if (m_systemAnswer[what] == SystemAnswer::kServes) {
         return status;
     }
-    if (!Make(what, value)) {
+    if (!Make(what)) {
         return status;
     }
     m_systemAnswer[what] = SystemAnswer::kLacks;
@@ -295,30 +318,49 @@ bool SyntheticPerfData::SystemValueServes(win32::RegKey key, const std::string& 
     }
 }
 
-bool SyntheticPerfData::Make(Served what, std::vector<std::uint8_t>& value) {
+bool SyntheticPerfData::Make(Served what) {
     switch (what) {
         case kCounterTable:
-            value = StandardTable();
+            m_made[what] = StandardTable();
             return true;
         case kProcessorObject:
-            return MakeProcessorBlock(value);
+            return MakeProcessorBlock(m_made[what]);
         default:
-            return MakeProcessBlock(value);
+            return MakeProcessBlock(m_made[what]);
     }
 }
 
+// Sampled once a second, the block keeps its layout while the processors
+// stay: only its times change, written in place. The block is laid out
+// anew, and where its values lie found again, when their number changes.
 bool SyntheticPerfData::MakeProcessorBlock(std::vector<std::uint8_t>& value) {
-    std::vector<std::int64_t> idle;
-    if (!m_system.ReadProcessorIdleTimes(idle)) {
+    if (!m_system.ReadProcessorIdleTimes(m_idle)) {
         return false;
     }
-    perf::BlockSpec spec = StampedBlock(m_system);
-    perf::ObjectSpec object;
-    object.nameTitleIndex = kProcessorIndex;
-    object.counters.push_back({kProcessorTimeIndex, perf::kCounterTypeTimer100NsInv, 8});
-    object.instances = perf::ProcessorInstances(idle);
-    spec.objects.push_back(std::move(object));
-    value = perf::BuildPerfBlock(spec);
+    const SystemClock clock = m_system.ReadClock();
+    if (m_idleOffsets.size() != m_idle.size() + 1) {
+        perf::BlockSpec spec = StampedBlock(m_system);
+        perf::ObjectSpec object;
+        object.nameTitleIndex = kProcessorIndex;
+        object.counters.push_back({kProcessorTimeIndex, perf::kCounterTypeTimer100NsInv, 8});
+        object.instances = perf::ProcessorInstances(m_idle);
+        spec.objects.push_back(std::move(object));
+        value = perf::BuildPerfBlock(spec);
+        m_idleOffsets = ValueOffsets(value);
+    }
+    std::int64_t sum = 0;
+    for (std::size_t i = 0; i < m_idle.size(); ++i) {
+        std::memcpy(value.data() + m_idleOffsets[i], &m_idle[i], sizeof(std::int64_t));
+        sum += m_idle[i];
+    }
+    const std::int64_t mean = sum / static_cast<std::int64_t>(m_idle.size());
+    std::memcpy(value.data() + m_idleOffsets.back(), &mean, sizeof(mean));
+    const std::size_t object = sizeof(perf::PerfDataBlock);
+    std::memcpy(value.data() + offsetof(perf::PerfDataBlock, PerfTime), &clock.counter, 8);
+    std::memcpy(value.data() + offsetof(perf::PerfDataBlock, PerfFreq), &clock.frequency, 8);
+    std::memcpy(value.data() + offsetof(perf::PerfDataBlock, PerfTime100nSec), &clock.time100ns, 8);
+    std::memcpy(value.data() + object + offsetof(perf::PerfObjectType, PerfTime), &clock.counter, 8);
+    std::memcpy(value.data() + object + offsetof(perf::PerfObjectType, PerfFreq), &clock.frequency, 8);
     return true;
 }
 

@@ -41,7 +41,8 @@ private:
                        std::uint32_t* type, std::uint8_t* data, std::uint32_t* size);
     static bool ValueServes(Served what, const std::uint8_t* data, std::uint32_t size);
     bool SystemValueServes(win32::RegKey key, const std::string& name, Served what);
-    bool Make(Served what, std::vector<std::uint8_t>& value);
+    // Makes the value into m_made[what].
+    bool Make(Served what);
     bool MakeProcessorBlock(std::vector<std::uint8_t>& value);
     bool MakeProcessBlock(std::vector<std::uint8_t>& value);
     win32::RegKey PseudoKey() const;
@@ -55,4 +56,8 @@ private:
     // empty performance block costs tens of milliseconds.
     enum class SystemAnswer : std::uint8_t { kUnknown, kServes, kLacks };
     SystemAnswer m_systemAnswer[kServedCount] = {};
+    std::vector<std::uint8_t> m_made[kServedCount];
+    std::vector<std::int64_t> m_idle;
+    // Where the processor block's values lie: each processor's, then _Total's.
+    std::vector<std::size_t> m_idleOffsets;
 };

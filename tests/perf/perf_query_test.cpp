@@ -226,6 +226,11 @@ TEST_F(SyntheticPerfDataTest, ProcessesAreNamedByImageAndIdleAndTotalCountEveryP
                   std::tuple(77, 3579545, 5000));
     }
     EXPECT_EQ(Reads(), 2u);
+    // The processors' block follows a change in their number.
+    m_system.m_processorIdle = {300, 600, 900};
+    CPerfQuery third;
+    ASSERT_TRUE(third.Open("Processor", "% Processor Time", "2", ""));
+    EXPECT_EQ(SampleOf(third).value, 900u);
     CPerfQuery processes;
     processes.Open("Process", "% Processor Time", "", "");
     EXPECT_EQ(NamesOf(processes), (std::vector<std::string>{"Idle", "System", "explorer", ".hidden", "_Total"}));
