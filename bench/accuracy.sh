@@ -108,7 +108,7 @@ set terminal png size 1200,420 font ",10"
 set output "$root/docs/accuracy.png"
 set multiplot layout 1,3
 set xrange [-5:105]; set yrange [-0.5:11.5]; set xtics 0,20,100; set ytics 0,1,11; set grid
-set xlabel "load (%)"; set ylabel "frame"; set key bottom right
+set xlabel "load held or fed (%)"; set ylabel "frame"; set key bottom right
 do for [source in "processor process 9x"] {
     set title source eq "processor" ? "whole processor" : (source eq "process" ? "one process" : "9x statistic")
     plot "$csv" using (strcol(1) eq source ? \$2 : NaN):3 with points pt 6 ps 1.5 lw 2 title "expected", \
