@@ -107,6 +107,9 @@ bool CGaugeletDlg::OnInitDialog() {
         Window().ShowMessageBox(m_hWnd, meter::kNotUsableQuery, "Error",
                                 win32::kMbOk | win32::kMbIconInformation);
     }
+    // The first load shows at the second tick, so their clock starts as soon
+    // as no message box can hand a tick to a meter not yet set up.
+    Window().SetTimer(m_hWnd, meter::kTimerId, meter::kTimerPeriodMs);
 
     ReadSettingsAndPlace();
 
@@ -117,7 +120,6 @@ bool CGaugeletDlg::OnInitDialog() {
         m_taskIcon.SetTip(m_taskIcon.GetTip() + " (" + m_machineName + ")");
     }
     m_strNormalTip = m_taskIcon.GetTip();
-    Window().SetTimer(m_hWnd, meter::kTimerId, meter::kTimerPeriodMs);
     return true;
 }
 
