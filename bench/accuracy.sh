@@ -2,13 +2,14 @@
 # How right the meter is, in frames of its built-in skin. Under Wine its
 # processor times come from the kernel's /proc/stat, so the truth is at
 # hand. A native generator holds every processor at 0, 10, ... 100 % of
-# each 20 ms, SECONDS each; once a second, back to back, the frames both
-# displays show are read from a screenshot and set against the frame the
-# kernel's counters give over that second, so the screenshot's own cost
-# counts on both sides. The same for one watched Windows process held at
-# those duties on one thread (its times from /proc/PID/stat), and for the
-# 9x source fed exact loads through HKEY_DYN_DATA, which must be exact. The
-# first two seconds of each duty settle and are not counted.
+# each 20 ms, SECONDS readings each; a second after the meter's frame
+# changes to the new load, once a second, back to back and in step with the
+# meter's ticks, the frames both displays show are read from a screenshot
+# and set against the frame the kernel's counters give over the meter's
+# last second, so the screenshot's own cost counts on both sides. The same
+# for one watched Windows process held at those duties on one thread (its
+# times from /proc/PID/stat), and for the 9x source fed exact loads through
+# HKEY_DYN_DATA, which must be exact.
 #   bench/accuracy.sh [SECONDS]   (8; builds what it needs)
 # Prints per duty and overall the mean and largest error in frames, writes
 # the readings to build/accuracy.csv and draws docs/accuracy.png.
@@ -37,17 +38,45 @@ process_jiffies() {
     awk -v now="$(now_ns)" -v hz="$(getconf CLK_TCK)" '{ printf "%d %.3f\n", $14 + $15, now / 1e9 * hz }' "/proc/$1/stat"
 }
 
-# SECONDS readings of one steady load after SETTLE seconds, a second apart,
-# back to back: "MODE DUTY EXPECTED TRAY WINDOW" each. COUNTER gives
-# "PART WHOLE", whose ratio is the load over the second.
+# The meter's seconds run from tick to tick; the check's are laid on them,
+# so that both count the same time. TICK_NS is a tick, on the clock of
+# now_ns: the middle between the last screen that showed the window's old
+# frame and the first that showed the new one.
+tick_ns=0
+sleep_until() { sleep "$(awk -v ns=$(($1 - $(now_ns))) 'BEGIN { printf "%.3f", (ns > 0 ? ns / 1e9 : 0) }')"; }
+frame_now() {
+    xwd -root -silent >"$E2E_WORK/poll.xwd" && E2E_SHOT=$E2E_WORK/poll.xwd e2e_frame_in $(e2e_window_geometry) | cut -d' ' -f1
+}
+# Waits at most WAIT seconds for the window's frame to change; where it
+# does not, the last tick found stands (only the menu moves the ticks).
+find_tick() {
+    local from last end polled
+    from=$(frame_now) last=$(now_ns)
+    end=$((last + $1 * 1000000000))
+    while polled=$(now_ns) && [ "$polled" -lt "$end" ]; do
+        [ "$(frame_now)" != "$from" ] && { tick_ns=$(((last + polled) / 2)); return; }
+        last=$polled
+    done
+}
+
+# SECONDS readings of one steady load, a second apart, back to back, the
+# first a tick after the window's frame changed (or WAIT seconds passed):
+# "MODE DUTY EXPECTED TRAY WINDOW" each. COUNTER gives "PART WHOLE", whose
+# ratio is the load over the second. The screen is read a moment after the
+# counters, once the meter has drawn the tick's frame.
 read_seconds() {
-    local mode=$1 duty=$2 settle=$3 counter=$4 before after next i
-    before=$($counter) next=$(($(now_ns) + 1000000000))
-    for ((i = 0; i < settle + seconds; i++)); do
-        sleep "$(awk -v ns=$((next - $(now_ns))) 'BEGIN { printf "%.3f", (ns > 0 ? ns / 1e9 : 0) }')"
-        after=$($counter) next=$((next + 1000000000))
+    local mode=$1 duty=$2 wait=$3 counter=$4 before after next i
+    find_tick "$wait"
+    next=$((tick_ns + (($(now_ns) - tick_ns) / 1000000000 + 1) * 1000000000))
+    sleep_until "$next"
+    before=$($counter)
+    for ((i = 0; i < seconds; i++)); do
+        next=$((next + 1000000000))
+        sleep_until "$next"
+        after=$($counter)
+        sleep 0.15
         e2e_read_frames accuracy || return 1
-        [ "$i" -ge "$settle" ] && awk -v b="$before" -v a="$after" -v m="$mode" -v d="$duty" \
+        awk -v b="$before" -v a="$after" -v m="$mode" -v d="$duty" \
             -v t="$E2E_TRAY_FRAME" -v w="$E2E_WINDOW_FRAME" '
             BEGIN { split(b, x); split(a, y); r = (y[1] - x[1]) / (y[2] - x[2]); if (r > 1) r = 1
                     print m, d, int(11 * r + 1e-9), t, w }' >>"$csv"
@@ -60,9 +89,9 @@ e2e_start_meter
 e2e_wait_meter_ready
 e2e_log "the whole processor"
 for duty in 0 10 20 30 40 50 60 70 80 90 100; do
-    "$generator" "$duty" $((seconds + 3)) &
+    "$generator" "$duty" $((seconds + 7)) &
     generating=$!
-    read_seconds processor "$duty" 2 cpu_jiffies || e2e_abort "no reading at $duty %"
+    read_seconds processor "$duty" 3 cpu_jiffies || e2e_abort "no reading at $duty %"
     wait "$generating"
 done
 
@@ -70,10 +99,10 @@ done
 # refresh, every fifth second.
 e2e_log "one process"
 for duty in 0 10 20 30 40 50 60 70 80 90 100; do
-    "$E2E_WINE" "$E2E_WORK/busyhelper.exe" busy $((seconds + 8)) 1 "$duty" >>"$E2E_WORK/busy.log" 2>&1 &
+    "$E2E_WINE" "$E2E_WORK/busyhelper.exe" busy $((seconds + 14)) 1 "$duty" >>"$E2E_WORK/busy.log" 2>&1 &
     e2e_wait_for 20 e2e_busy_pid >/dev/null || e2e_abort "no busy helper"
     [ "$duty" != 0 ] || e2e_pick Processes... busyhelper || e2e_abort "cannot watch the busy helper"
-    read_seconds process "$duty" 6 "process_jiffies $(e2e_busy_pid)" || e2e_abort "no reading at $duty %"
+    read_seconds process "$duty" 8 "process_jiffies $(e2e_busy_pid)" || e2e_abort "no reading at $duty %"
     e2e_end_busy
 done
 e2e_command 101 && timeout 20 tail --pid="$E2E_METER" -s 0.2 -f /dev/null
