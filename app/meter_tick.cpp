@@ -155,7 +155,7 @@ void CGaugeletDlg::ShowNoData(bool noData) {
         m_taskIcon.SetTip(m_strNormalTip);
         return;
     }
-    constexpr std::size_t kShown = 63;
+    constexpr std::size_t kShown = CTaskIcon::kTipLength;
     const std::string suffix = " (no data)";
     std::string tip = m_strNormalTip;
     if (tip.size() + suffix.size() > kShown && !m_machineName.empty()) {

@@ -27,9 +27,9 @@ std::string BaseName(const std::string& path) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// The notification area shows at most 63 characters; the text stops at a zero.
-void CopyTip(const std::string& tip, char (&dest)[64]) {
-    const std::size_t length = std::min(std::strlen(tip.c_str()), sizeof(dest) - 1);
+// The text stops at a zero.
+void CopyTip(const std::string& tip, char (&dest)[CTaskIcon::kTipLength + 1]) {
+    const std::size_t length = std::min(std::strlen(tip.c_str()), CTaskIcon::kTipLength);
     std::memset(dest, 0, sizeof(dest));
     std::memcpy(dest, tip.data(), length);
 }

@@ -1,6 +1,7 @@
 // The skin's frame strip and the notification-area icon that shows a frame.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ void RegisterTaskIconMessage();
 
 class CTaskIcon {
 public:
+    // The notification area shows at most this many characters of a tip.
+    static constexpr std::size_t kTipLength = sizeof(win32::NotifyIconDataA{}.szTip) - 1;
+
     CTaskIcon();
     ~CTaskIcon();
     CTaskIcon(const CTaskIcon&) = delete;
