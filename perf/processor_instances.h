@@ -12,5 +12,7 @@ namespace perf {
 // mean, not their sum, since the meter divides idle time by the elapsed
 // time of one clock.
 std::vector<InstanceSpec> ProcessorInstances(const std::vector<std::int64_t>& idle);
+// "_Total"'s idle time: the mean of at least one processor's.
+std::int64_t TotalIdle(const std::vector<std::int64_t>& idle);
 
 }  // namespace perf

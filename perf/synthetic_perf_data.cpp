@@ -339,7 +339,8 @@ bool SyntheticPerfData::MakeProcessorBlock(std::vector<std::uint8_t>& value) {
     }
     const SystemClock clock = m_system.ReadClock();
     if (m_idleOffsets.size() != m_idle.size() + 1) {
-        perf::BlockSpec spec = StampedBlock(m_system);
+        // Laid out only: its times and clock are written below.
+        perf::BlockSpec spec;
         perf::ObjectSpec object;
         object.nameTitleIndex = kProcessorIndex;
         object.counters.push_back({kProcessorTimeIndex, perf::kCounterTypeTimer100NsInv, 8});
@@ -348,13 +349,11 @@ bool SyntheticPerfData::MakeProcessorBlock(std::vector<std::uint8_t>& value) {
         value = perf::BuildPerfBlock(spec);
         m_idleOffsets = ValueOffsets(value);
     }
-    std::int64_t sum = 0;
     for (std::size_t i = 0; i < m_idle.size(); ++i) {
         std::memcpy(value.data() + m_idleOffsets[i], &m_idle[i], sizeof(std::int64_t));
-        sum += m_idle[i];
     }
-    const std::int64_t mean = sum / static_cast<std::int64_t>(m_idle.size());
-    std::memcpy(value.data() + m_idleOffsets.back(), &mean, sizeof(mean));
+    const std::int64_t total = perf::TotalIdle(m_idle);
+    std::memcpy(value.data() + m_idleOffsets.back(), &total, sizeof(total));
     const std::size_t object = sizeof(perf::PerfDataBlock);
     std::memcpy(value.data() + offsetof(perf::PerfDataBlock, PerfTime), &clock.counter, 8);
     std::memcpy(value.data() + offsetof(perf::PerfDataBlock, PerfFreq), &clock.frequency, 8);
