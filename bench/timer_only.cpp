@@ -223,8 +223,9 @@ int Run(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     g_flip = std::strcmp(commandLine, "flip") == 0;
     g_readTimes = std::strcmp(commandLine, "times") == 0;
-    HWND dialog = std::strcmp(commandLine, "dialog") == 0 ? CreateHiddenDialog(instance) : nullptr;
-    if (!MakeIconBits(g_bits) || (std::strcmp(commandLine, "dialog") == 0 && dialog == nullptr)) {
+    const bool withDialog = std::strcmp(commandLine, "dialog") == 0;
+    const HWND dialog = withDialog ? CreateHiddenDialog(instance) : nullptr;
+    if (!MakeIconBits(g_bits) || (withDialog && dialog == nullptr)) {
         FreeIconBits(g_bits);
         return 1;
     }

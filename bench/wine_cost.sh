@@ -379,7 +379,7 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
         spread = n > 1 ? sprintf("%g-%g", v[1], v[n]) : ""
         return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
     }
-    function medians(text,   parts, line, n, i, c, v, field) {
+    function medians(text,   line, n, i, c, v, field) {
         n = split(text, line, "\n")
         for (c = 1; c <= 8; c++) {
             delete v

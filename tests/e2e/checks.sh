@@ -144,9 +144,10 @@ nt_interact() {
 }
 
 # Skins chosen in Wine's file dialog, on the 9x family, whose load stays as
-# given and whose menu has no process list. Each skin the release ships, the first chosen after a double click
-# on the notification icon and the others through "&Skin...", shows its idle
-# and its last frame exactly in both displays; a bitmap narrower than a frame
+# given and whose menu has no process list. Each skin the release ships,
+# the first chosen after a double click on the notification icon and the
+# others through "&Skin...", shows its idle and its last frame exactly in
+# both displays; a bitmap narrower than a frame
 # is refused with a message and the built-in skin shows at the next tick.
 # Once the stored file is gone the next start shows the built-in skin and
 # keeps the path.

@@ -2,8 +2,7 @@
 // side: write HKEY_DYN_DATA, post window messages, forget another program's
 // notification icon, read window styles and texts, read an open menu's
 // items, count a process's GDI objects, keep cores busy for a share of
-// every 20 ms. Every window is
-// named by its title.
+// every 20 ms. Every window is named by its title.
 #include <windows.h>
 #include <shellapi.h>
 #include <winternl.h>
